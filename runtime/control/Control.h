@@ -1,0 +1,76 @@
+// Control runtime: child controls addressed by number, their shared operations, and the
+// kinds push button, edit field, label and multi-column report list.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+// The operations of one control kind, each taking the control's window handle first. An
+// empty slot does nothing and yields 0, or the empty text for a text read. Texts read go
+// to the scratch cursor.
+struct ControlOps {
+    void (*Destroy)(HWND control);
+    int32_t (*GetState)(HWND control);
+    void (*SetState)(HWND control, int32_t value);
+    void (*ReadText)(HWND control);
+    void (*SetText)(HWND control, char* text);
+    void (*AddRow)(HWND control, int32_t position, const char* text);
+    void (*AddRowWithImage)(HWND control, int32_t position, const char* text, HANDLE image);
+    void (*RemoveRow)(HWND control, int32_t row);
+    void (*ClearRows)(HWND control);
+    void (*Resize)(HWND control, int32_t x, int32_t y, int32_t width, int32_t height);
+    int32_t (*CountRows)(HWND control);
+    int32_t (*GetRowState)(HWND control, int32_t row);
+    void (*SetRowState)(HWND control, int32_t row, int32_t stateBits);
+    void (*ReadCell)(HWND control, int32_t row, int32_t column);
+    void (*SetCell)(HWND control, int32_t row, const char* text, int32_t column);
+};
+
+struct ControlRecord {
+    HWND handle;
+    const ControlOps* ops;
+};
+
+// Edit field flag: no sunken client edge.
+constexpr uint32_t EDIT_NO_EDGE = 0x20000;
+
+// Report list flags.
+constexpr uint32_t REPORT_CHECKBOXES = 0x1;
+constexpr uint32_t REPORT_MULTI_SELECT = 0x4;
+constexpr uint32_t REPORT_GRIDLINES = 0x10000;
+constexpr uint32_t REPORT_HEADER_DRAG = 0x10000000;
+constexpr uint32_t REPORT_FULL_ROW = 0x40000000;
+
+// Called once by start-up, before the window runtime.
+void InitControlRuntime();
+
+// Sets the parent of every control created from now on; returns the handle.
+HWND SetControlParent(HWND parent);
+
+// Any nonzero `disabled` disables the control, zero enables it.
+void DisableControl(int32_t number, int32_t disabled);
+// Appends the control's text at the scratch cursor (a scratch text); the empty text for a
+// number that holds no control. Never writes past the end of ScratchBuffer.
+void ReadControlText(int32_t number);
+// Adds a row after `position` (-1: after the last row); a null text counts as "". Line
+// feeds in the text separate the row's columns. Does nothing for kinds without rows.
+void AddControlRow(int32_t number, int32_t position, const char* text);
+// 0 for kinds without rows.
+int32_t CountControlRows(int32_t number);
+void ClearControlRows(int32_t number);
+
+// Each returns the new control's window handle, null on failure.
+HWND CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                  const char* caption);
+HWND CreateEditField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                     const char* text, uint32_t flags);
+HWND CreateLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                 const char* text);
+HWND CreateReportList(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                      const char* columnTitle, int32_t columnWidth);
+HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t width,
+                               int32_t height, const char* columnTitle, int32_t columnWidth,
+                               uint32_t flags);
+// Adds column `index` (1, 2, ...) to the report list `number`.
+void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t width);

@@ -1,0 +1,69 @@
+// Window runtime: top-level windows addressed by number, a non-blocking event poll with
+// the shared window procedure that records events, and Tab / Shift+Tab focus traversal.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+// Event codes share one range with the Win32 message numbers.
+constexpr int32_t EVENT_SIZE = 5;
+constexpr int32_t EVENT_CLOSE = 16;
+constexpr int32_t EVENT_CONTROL = 13100;
+
+// Posted back to a window for every WM_SIZE, so the size event reaches a later poll.
+constexpr UINT DEFERRED_SIZE_MESSAGE = 12504;
+
+// Accelerator commands of every window.
+constexpr WORD CMD_FOCUS_NEXT = 1212;
+constexpr WORD CMD_FOCUS_PREVIOUS = 1213;
+
+// Requests carried in the flag word of CreateNumberedWindow; all other bits are style.
+constexpr uint32_t WINDOW_CENTRE_SCREEN = 0x00000001;
+constexpr uint32_t WINDOW_CENTRE_ACTIVE = 0x00000002;
+// WS_VISIBLE with its sense inverted.
+constexpr uint32_t WINDOW_HIDDEN = 0x10000000;
+
+// Called once by start-up before any other window operation.
+void InitWindowRuntime();
+
+// Creates window `number` with a client area of width x height and its own class
+// "WindowClass_<number>"; a window already open under the number is closed first.
+// Returns null on failure, also for a negative number or one too large to hold.
+HWND CreateNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                          uint32_t flags, const char* title);
+// The window created most recently with success; null before the first.
+HWND GetCurrentWindow();
+// Destroys the window, unregisters its class and releases its accelerators; does nothing
+// for a number with no open window.
+void CloseNumberedWindow(int32_t number);
+// Closes every window, highest number first.
+void CloseAllWindows();
+// The accelerator table of the open window with this handle, or null.
+HACCEL LookupWindowAccelerators(HWND windowHandle);
+
+// Takes at most one waiting message and never waits. Returns 0 when none was waiting,
+// else the pending event code if one is pending, else the message's number.
+int32_t PollEvent();
+// The number of the control of the most recent control event; 0 before the first.
+int32_t EventControlNumber();
+// The window procedure of every class the runtime registers.
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Move the keyboard focus to the next / previous enabled, visible tab-stop descendant of
+// the active window, wrapping at the ends.
+void FocusNextControl();
+void FocusPreviousControl();
+
+// Placement arithmetic, apart from the platform.
+enum class CentringMode { None, Screen, ActiveWindow };
+// Flag word to window style; sets *mode from the centring bits.
+uint32_t WindowStyleFromFlags(uint32_t flags, CentringMode* mode);
+// v / 2 rounded towards minus infinity.
+int32_t HalfOf(int32_t value);
+// Outer position that centres a window of outer size W x H on the screen (no clamping).
+POINT CentreOnScreen(int32_t screenWidth, int32_t screenHeight, int32_t outerWidth,
+                     int32_t outerHeight);
+// Outer position that centres it over the active window's outer rectangle; each
+// coordinate below 0 becomes 0.
+POINT CentreOverWindow(RECT active, int32_t outerWidth, int32_t outerHeight);

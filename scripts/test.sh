@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both programs and runs every test under Wine and Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-dependencies.sh
+bash scripts/build.sh
+
+source scripts/wine-session.sh
+trap stop_wine_session EXIT
+start_wine_session
+ctest --test-dir build/x86_64 --output-on-failure --timeout 300 -j 2 "$@"
