@@ -47,6 +47,9 @@ HACCEL LookupWindowAccelerators(HWND windowHandle);
 int32_t PollEvent();
 // The number of the control of the most recent control event; 0 before the first.
 int32_t EventControlNumber();
+// Blocks until a message is waiting in the thread's queue, one already queued included.
+// PollEvent itself never waits; this is for a caller that is idle.
+void WaitForMessage();
 // The window procedure of every class the runtime registers.
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
