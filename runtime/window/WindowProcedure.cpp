@@ -1,0 +1,84 @@
+// The one window procedure of every runtime class: records the events the application
+// sees, carries out the two focus commands, and defers size changes through the queue.
+#include "runtime/window/WindowState.h"
+
+#include <commctrl.h>
+
+namespace {
+void RecordEvent(int32_t code) {
+    CurrentEvent.eventCode = code;
+}
+
+void RecordControlEvent(int32_t controlNumber) {
+    CurrentEvent.eventCode = EVENT_CONTROL;
+    CurrentEvent.controlNumber = controlNumber;
+}
+
+bool IsReportList(HWND sender) {
+    NotificationClassName[0] = 0;
+    GetClassNameA(sender, NotificationClassName, CLASS_NAME_BUFFER_SIZE);
+    return NotificationClassName[0] == 'S' && NotificationClassName[1] == 'y' &&
+           NotificationClassName[2] == 's' && NotificationClassName[3] == 'L';
+}
+
+// The codes are negative numbers; NMHDR carries them as UINT.
+bool IsReportListEvent(UINT code) {
+    switch (code) {
+    case NM_CLICK:
+    case NM_DBLCLK:
+    case NM_RCLICK:
+    case NM_RDBLCLK:
+    case LVN_ITEMACTIVATE:
+    case LVN_ITEMCHANGED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Notifications are never passed on to the default processing.
+LRESULT OnNotify(const NMHDR* header) {
+    if (IsReportList(header->hwndFrom) && IsReportListEvent(header->code)) {
+        RecordControlEvent(static_cast<int32_t>(header->idFrom));
+    }
+    return 0;
+}
+
+// A command with lParam 0 and a non-zero high word came from an accelerator.
+bool IsShortcut(WPARAM wParam, LPARAM lParam, WORD command) {
+    return lParam == 0 && HIWORD(wParam) != 0 && LOWORD(wParam) == command;
+}
+} // namespace
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NOTIFY:
+        return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+        if (lParam != 0) {
+            RecordControlEvent(LOWORD(wParam));
+            return 0;
+        }
+        if (IsShortcut(wParam, lParam, CMD_FOCUS_NEXT)) {
+            FocusNextControl();
+            return 0;
+        }
+        if (IsShortcut(wParam, lParam, CMD_FOCUS_PREVIOUS)) {
+            FocusPreviousControl();
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        // Reaches the application one poll later, as EVENT_SIZE.
+        PostMessageA(window, DEFERRED_SIZE_MESSAGE, wParam, lParam);
+        return 0;
+    case DEFERRED_SIZE_MESSAGE:
+        RecordEvent(EVENT_SIZE);
+        return 0;
+    case WM_CLOSE:
+        // The window stays; the application decides when to close it.
+        RecordEvent(EVENT_CLOSE);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
