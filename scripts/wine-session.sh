@@ -28,7 +28,7 @@ start_wine_session() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     local fresh=""
     [ -d "$WINEPREFIX" ] || fresh=yes
-    "$WINESERVER" -p
+    "$WINESERVER" -p 2>/dev/null
     "$WINE64" wineboot.exe </dev/null >/dev/null 2>&1
     if [ -n "$fresh" ] || [ ! -f "$WINEPREFIX/.window-manager-off" ]; then
         # Without a window manager Wine draws captions itself and gives its windows the

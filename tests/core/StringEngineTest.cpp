@@ -1,0 +1,247 @@
+// The string engine: building, sealing and releasing texts at the scratch cursor, the
+// StringSlot operations, and number <-> text conversion.
+#include "runtime/core/Core.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+// Each test starts on a clean cursor and leaves it where it found it.
+class StringEngine : public testing::Test {
+  protected:
+    void SetUp() override {
+        start = MarkScratch();
+    }
+    void TearDown() override {
+        ReleaseScratch(start);
+    }
+    char* start = nullptr;
+};
+
+TEST_F(StringEngine, AppendingBuildsOneTextAndLeavesTheCursorOnItsZero) {
+    AppendText("Von ");
+    AppendNumber(1);
+    AppendText(nullptr);
+    AppendText("");
+    AppendText(" bis ");
+    AppendNumber(-100);
+    EXPECT_STREQ(start, "Von 1 bis -100");
+    EXPECT_EQ(ScratchCursor, start + strlen("Von 1 bis -100"));
+    EXPECT_EQ(*ScratchCursor, 0);
+}
+
+TEST_F(StringEngine, AppendingNullOrEmptyTextWritesOnlyTheTerminator) {
+    *start = 'x';
+    AppendText(nullptr);
+    EXPECT_EQ(ScratchCursor, start);
+    EXPECT_EQ(*start, 0);
+    *start = 'x';
+    AppendText("");
+    EXPECT_EQ(ScratchCursor, start);
+    EXPECT_EQ(*start, 0);
+}
+
+TEST_F(StringEngine, NumbersAreFormattedAsPlainSignedDecimals) {
+    struct Case {
+        int32_t value;
+        const char* text;
+    };
+    const Case cases[] = {{0, "0"},
+                          {-1, "-1"},
+                          {7, "7"},
+                          {2147483647, "2147483647"},
+                          {-2147483647 - 1, "-2147483648"}};
+    for (const Case& c : cases) {
+        char* position = AppendNumber(c.value);
+        EXPECT_EQ(position, start);
+        EXPECT_STREQ(position, c.text) << "value " << c.value;
+        EXPECT_EQ(ScratchCursor, start + strlen(c.text));
+        ReleaseScratch(start);
+    }
+}
+
+TEST_F(StringEngine, TextToNumberFollowsTheWrappingDigitRule) {
+    struct Case {
+        const char* text;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"123", 123},         {"-45", -45},         {"007", 7},
+        {"", 0},              {"-", 0},             {"-0", 0},
+        {nullptr, 0},         {"2147483647", 2147483647},
+        {"2147483648", -2147483647 - 1},            {"4294967295", -1},
+        {"4294967296", 0},    {"-2147483649", 2147483647},
+        {"99999999999", 1215752191},                {" 7", 2407},
+        {"5 ", 290},          {"+5", 2515},         {"12a", 169},
+        {"1.5", 2645},        {"--5", -2535},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TextToNumber(c.text), c.value) << "text \"" << (c.text ? c.text : "(null)")
+                                                 << "\"";
+    }
+    EXPECT_EQ(ScratchCursor, start) << "conversion must not touch the cursor";
+}
+
+TEST_F(StringEngine, SealedTextSurvivesWhatTheReceiverWritesAtTheCursor) {
+    AppendNumber(42);
+    AppendText("\n");
+    AppendText("2, 3, 7");
+    SealScratch();
+    char* sealedEnd = ScratchCursor;
+    EXPECT_EQ(sealedEnd, start + strlen("42\n2, 3, 7") + 1);
+    // What an operation receiving the text would do: build its own text behind it.
+    char* inner = MarkScratch();
+    AppendText("inner text");
+    EXPECT_STREQ(start, "42\n2, 3, 7");
+    ReleaseScratch(inner);
+    ReleaseScratch(start);
+    EXPECT_EQ(ScratchCursor, start);
+}
+
+TEST_F(StringEngine, SlotsHoldPrivateCopiesAndTellNullFromEmpty) {
+    StringSlot slot = nullptr;
+    AssignText(&slot, nullptr);
+    EXPECT_EQ(slot, nullptr) << "a null text leaves the slot null";
+    AssignText(&slot, "");
+    ASSERT_NE(slot, nullptr) << "the empty text is a text";
+    EXPECT_STREQ(slot, "");
+
+    char* mark = MarkScratch();
+    AssignFromScratch(&slot, mark);
+    ASSERT_NE(slot, nullptr) << "an empty expression assigns the empty text";
+    EXPECT_STREQ(slot, "");
+
+    char constant[] = "Teiler";
+    AssignText(&slot, constant);
+    constant[0] = 'X';
+    EXPECT_STREQ(slot, "Teiler") << "assignment copies";
+
+    StringSlot copy = nullptr;
+    CopyText(&copy, slot);
+    EXPECT_NE(copy, slot);
+    EXPECT_STREQ(copy, "Teiler");
+    CopyText(&copy, nullptr);
+    EXPECT_STREQ(copy, "Teiler") << "copying null leaves the slot unchanged";
+    FreeText(copy);
+    FreeText(slot);
+    FreeText(nullptr);
+}
+
+TEST_F(StringEngine, AnExpressionMayReadTheSlotItAssigns) {
+    StringSlot text = nullptr;
+    AssignText(&text, "2");
+    for (int i = 0; i < 3; i++) {
+        char* mark = MarkScratch();
+        AppendText(text);
+        AppendText(", ");
+        AppendNumber(3 + i);
+        AssignFromScratch(&text, mark);
+        EXPECT_EQ(ScratchCursor, start) << "assignment sets the cursor back";
+    }
+    EXPECT_STREQ(text, "2, 3, 4, 5");
+    FreeText(text);
+}
+
+int32_t CountHeapBlocksInUse() {
+    int32_t count = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    while (HeapWalk(AppHeap, &entry)) {
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+            count++;
+        }
+    }
+    return count;
+}
+
+TEST_F(StringEngine, AssignmentFreesTheOldBlock) {
+    StringSlot text = nullptr;
+    AssignText(&text, std::string(1000, 'a').c_str());
+    int32_t before = CountHeapBlocksInUse();
+    for (int i = 0; i < 100; i++) {
+        char* mark = MarkScratch();
+        AppendText(text);
+        AssignFromScratch(&text, mark);
+        AssignText(&text, text == nullptr ? "" : std::string(text).c_str());
+    }
+    EXPECT_EQ(CountHeapBlocksInUse(), before) << "assignments leak their old texts";
+    EXPECT_EQ(strlen(text), 1000u);
+    FreeText(text);
+    EXPECT_EQ(CountHeapBlocksInUse(), before - 1) << "FreeText returns the block";
+}
+
+// Writers near the end of ScratchBuffer cut their text; nothing passes the last byte,
+// which always holds a zero.
+class ScratchBoundary : public testing::Test {
+  protected:
+    void SetUp() override {
+        saved = MarkScratch();
+        end = ScratchBuffer + SCRATCH_BUFFER_SIZE;
+        guard = end[-1];
+    }
+    void TearDown() override {
+        ReleaseScratch(saved);
+    }
+    void PlaceCursor(int32_t bytesLeft) {
+        ReleaseScratch(end - bytesLeft);
+    }
+    char* saved = nullptr;
+    char* end = nullptr;
+    char guard = 0;
+};
+
+TEST_F(ScratchBoundary, RoomCountsTheBytesUpToTheEnd) {
+    PlaceCursor(10);
+    EXPECT_EQ(ScratchRoom(), 10);
+    ReleaseScratch(ScratchBuffer);
+    EXPECT_EQ(ScratchRoom(), SCRATCH_BUFFER_SIZE);
+}
+
+TEST_F(ScratchBoundary, ATextThatDoesNotFitIsCutAtTheLastByte) {
+    PlaceCursor(5);
+    char* mark = MarkScratch();
+    AppendText("Primfaktoren");
+    EXPECT_STREQ(mark, "Prim");
+    EXPECT_EQ(ScratchCursor, end - 1);
+    EXPECT_EQ(end[-1], 0);
+    AppendText("more");
+    EXPECT_EQ(ScratchCursor, end - 1) << "a full buffer takes nothing more";
+    EXPECT_STREQ(mark, "Prim");
+}
+
+TEST_F(ScratchBoundary, NumbersNearTheEndAreCutToo) {
+    PlaceCursor(6);
+    char* mark = AppendNumber(-2147483647 - 1);
+    EXPECT_STREQ(mark, "-2147");
+    EXPECT_EQ(ScratchCursor, end - 1);
+    PlaceCursor(12);
+    mark = AppendNumber(-2147483647 - 1);
+    EXPECT_STREQ(mark, "-2147483648") << "exactly enough room";
+    EXPECT_EQ(ScratchCursor, end - 1);
+}
+
+TEST_F(ScratchBoundary, SealingAFullBufferKeepsTheCursorInside) {
+    PlaceCursor(1);
+    SealScratch();
+    EXPECT_EQ(ScratchCursor, end - 1);
+    AppendText("x");
+    EXPECT_EQ(end[-1], 0);
+    PlaceCursor(2);
+    SealScratch();
+    EXPECT_EQ(ScratchCursor, end - 1);
+}
+
+TEST_F(ScratchBoundary, AssigningACutTextCopiesWhatWasKept) {
+    PlaceCursor(4);
+    char* mark = MarkScratch();
+    AppendText("abcdef");
+    StringSlot slot = nullptr;
+    AssignFromScratch(&slot, mark);
+    EXPECT_STREQ(slot, "abc");
+    FreeText(slot);
+}
+
+} // namespace
