@@ -42,6 +42,11 @@ constexpr uint32_t REPORT_GRIDLINES = 0x10000;
 constexpr uint32_t REPORT_HEADER_DRAG = 0x10000000;
 constexpr uint32_t REPORT_FULL_ROW = 0x40000000;
 
+// Row state bits of a report list.
+constexpr int32_t ROW_SELECTED = 0x1;
+// Only in a list with REPORT_CHECKBOXES.
+constexpr int32_t ROW_CHECKED = 0x2;
+
 // Called once by start-up, before the window runtime.
 void InitControlRuntime();
 
@@ -60,6 +65,27 @@ void AddControlRow(int32_t number, int32_t position, const char* text);
 int32_t CountControlRows(int32_t number);
 void ClearControlRows(int32_t number);
 
+// The remaining kind operations by number. Each does nothing and yields 0 (or the empty
+// text) for a kind without the operation.
+//
+// A button's check state; a report list's focused row, -1 when none.
+int32_t GetControlState(int32_t number);
+// A button's check state; a report list's row to select and focus (-1: none).
+void SetControlState(int32_t number, int32_t value);
+// Replaces the report list's focused row, one line-feed separated piece per column. Cuts
+// the text in place at its line feeds.
+void SetControlText(int32_t number, char* text);
+// AddControlRow with a bitmap or icon shown in the row.
+void AddControlRowWithImage(int32_t number, int32_t position, const char* text, HANDLE image);
+void RemoveControlRow(int32_t number, int32_t row);
+// ROW_SELECTED and ROW_CHECKED bits of a report list's row.
+int32_t GetControlRowState(int32_t number, int32_t row);
+void SetControlRowState(int32_t number, int32_t row, int32_t stateBits);
+// Appends one cell's text at the scratch cursor (a scratch text).
+void ReadControlCell(int32_t number, int32_t row, int32_t column);
+// A null text counts as "".
+void SetControlCell(int32_t number, int32_t row, const char* text, int32_t column);
+
 // Each returns the new control's window handle, null on failure.
 HWND CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                   const char* caption);
@@ -69,8 +95,7 @@ HWND CreateLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t he
                  const char* text);
 HWND CreateReportList(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                       const char* columnTitle, int32_t columnWidth);
-HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t width,
-                               int32_t height, const char* columnTitle, int32_t columnWidth,
-                               uint32_t flags);
+HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                               const char* columnTitle, int32_t columnWidth, uint32_t flags);
 // Adds column `index` (1, 2, ...) to the report list `number`.
 void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t width);

@@ -1,0 +1,188 @@
+// The control table and the generic operations that reach a control by number.
+#include "runtime/control/ControlState.h"
+
+#include "runtime/core/Core.h"
+
+#include <stdint.h>
+
+namespace {
+// GetWindowTextA's share of ScratchBuffer: at most 4,999 characters and the zero.
+constexpr int32_t WINDOW_TEXT_LIMIT = 5000;
+
+const ControlOps* OpsOf(const ControlRecord* record) {
+    static const ControlOps noOperations = {};
+    return record->ops != nullptr ? record->ops : &noOperations;
+}
+} // namespace
+
+const ControlRecord* LookupControlRecord(int32_t number) {
+    if (number < 0 || number >= ControlTable.capacity) {
+        return &NullControlRecord;
+    }
+    return &ControlTable.records[number];
+}
+
+ControlRecord* WritableControlRecord(int32_t number) {
+    if (number < 0 || number >= ControlTable.capacity) {
+        return nullptr;
+    }
+    return &ControlTable.records[number];
+}
+
+bool GrowControlTable(int32_t number) {
+    if (number < 0) {
+        return false;
+    }
+    if (number < ControlTable.capacity) {
+        return true;
+    }
+    int64_t capacity = static_cast<int64_t>(number) + CONTROL_TABLE_GROWTH;
+    uint64_t count = static_cast<uint64_t>(capacity) + CONTROL_TABLE_SPARE_RECORDS;
+    // The capacity must stay a signed 32-bit number and the size a SIZE_T.
+    if (capacity > INT32_MAX || count > static_cast<SIZE_T>(-1) / sizeof(ControlRecord)) {
+        return false;
+    }
+    SIZE_T bytes = static_cast<SIZE_T>(count) * sizeof(ControlRecord);
+    void* records = ControlTable.records != nullptr
+                        ? HeapReAlloc(AppHeap, HEAP_ZERO_MEMORY, ControlTable.records, bytes)
+                        : HeapAlloc(AppHeap, HEAP_ZERO_MEMORY, bytes);
+    // On failure the old records stay valid and in place.
+    if (records == nullptr) {
+        return false;
+    }
+    ControlTable.records = static_cast<ControlRecord*>(records);
+    ControlTable.capacity = static_cast<int32_t>(capacity);
+    return true;
+}
+
+HWND SetControlParent(HWND parent) {
+    ControlParent = parent;
+    return parent;
+}
+
+HWND CreateControlWindow(int32_t number, uint32_t style, uint32_t extendedStyle) {
+    // A window under a number the table cannot hold could never be reached.
+    if (!GrowControlTable(number)) {
+        return nullptr;
+    }
+    HWND handle = CreateWindowExA(
+        extendedStyle, PendingControl.className, PendingControl.text, style, PendingControl.x,
+        PendingControl.y, PendingControl.width, PendingControl.height, ControlParent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)), ModuleInstance, nullptr);
+    // Taken after the creation: messages sent during it may reach code that grows the table.
+    ControlRecord* record = WritableControlRecord(number);
+    record->handle = handle;
+    record->ops = PendingControl.ops;
+    if (handle != nullptr) {
+        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), TRUE);
+    }
+    return handle;
+}
+
+void DisableControl(int32_t number, int32_t disabled) {
+    EnableWindow(LookupControlRecord(number)->handle, disabled == 0);
+}
+
+void ReadControlText(int32_t number) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->ReadText != nullptr) {
+        OpsOf(record)->ReadText(record->handle);
+        return;
+    }
+    int32_t room = ScratchRoom();
+    if (room == 0) {
+        return;
+    }
+    int32_t limit = room < WINDOW_TEXT_LIMIT ? room : WINDOW_TEXT_LIMIT;
+    int32_t copied = GetWindowTextA(record->handle, ScratchCursor, limit);
+    if (copied < 0) {
+        copied = 0;
+    } else if (copied > limit - 1) {
+        copied = limit - 1;
+    }
+    ScratchCursor += copied;
+    // A failed call may leave the buffer untouched: terminate in any case.
+    *ScratchCursor = 0;
+}
+
+void AddControlRow(int32_t number, int32_t position, const char* text) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->AddRow != nullptr) {
+        OpsOf(record)->AddRow(record->handle, position, text != nullptr ? text : "");
+    }
+}
+
+int32_t CountControlRows(int32_t number) {
+    const ControlRecord* record = LookupControlRecord(number);
+    return OpsOf(record)->CountRows != nullptr ? OpsOf(record)->CountRows(record->handle) : 0;
+}
+
+void ClearControlRows(int32_t number) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->ClearRows != nullptr) {
+        OpsOf(record)->ClearRows(record->handle);
+    }
+}
+
+int32_t GetControlState(int32_t number) {
+    const ControlRecord* record = LookupControlRecord(number);
+    return OpsOf(record)->GetState != nullptr ? OpsOf(record)->GetState(record->handle) : 0;
+}
+
+void SetControlState(int32_t number, int32_t value) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->SetState != nullptr) {
+        OpsOf(record)->SetState(record->handle, value);
+    }
+}
+
+void SetControlText(int32_t number, char* text) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->SetText != nullptr) {
+        OpsOf(record)->SetText(record->handle, text);
+    }
+}
+
+void AddControlRowWithImage(int32_t number, int32_t position, const char* text, HANDLE image) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->AddRowWithImage != nullptr) {
+        OpsOf(record)->AddRowWithImage(record->handle, position, text != nullptr ? text : "",
+                                       image);
+    }
+}
+
+void RemoveControlRow(int32_t number, int32_t row) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->RemoveRow != nullptr) {
+        OpsOf(record)->RemoveRow(record->handle, row);
+    }
+}
+
+int32_t GetControlRowState(int32_t number, int32_t row) {
+    const ControlRecord* record = LookupControlRecord(number);
+    return OpsOf(record)->GetRowState != nullptr ? OpsOf(record)->GetRowState(record->handle, row)
+                                                 : 0;
+}
+
+void SetControlRowState(int32_t number, int32_t row, int32_t stateBits) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->SetRowState != nullptr) {
+        OpsOf(record)->SetRowState(record->handle, row, stateBits);
+    }
+}
+
+void ReadControlCell(int32_t number, int32_t row, int32_t column) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->ReadCell != nullptr) {
+        OpsOf(record)->ReadCell(record->handle, row, column);
+    } else if (ScratchRoom() > 0) {
+        *ScratchCursor = 0;
+    }
+}
+
+void SetControlCell(int32_t number, int32_t row, const char* text, int32_t column) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (OpsOf(record)->SetCell != nullptr) {
+        OpsOf(record)->SetCell(record->handle, row, text, column);
+    }
+}

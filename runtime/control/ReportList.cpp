@@ -1,0 +1,321 @@
+// The report list: a list view in report mode whose rows travel as one text, a line feed
+// between the columns.
+#include "runtime/control/ControlState.h"
+
+#include "runtime/core/Core.h"
+
+#include <string.h>
+
+namespace {
+// WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_SHAREIMAGELISTS | LVS_REPORT. The shared image
+// lists belong to the runtime, so no list may destroy them.
+constexpr uint32_t REPORT_LIST_STYLE = 0x50010041;
+// A row's column 0 read by ReadText, and any cell read by ReadCell, may take this much of
+// ScratchBuffer, the zero included.
+constexpr int32_t ROW_TEXT_LIMIT = 60000;
+constexpr int32_t CELL_TEXT_LIMIT = 10000;
+constexpr UINT SELECTED_AND_FOCUSED = LVIS_SELECTED | LVIS_FOCUSED;
+constexpr UINT STATE_IMAGE_EMPTY_BOX = 0x1000;
+constexpr UINT STATE_IMAGE_CHECKED_BOX = 0x2000;
+
+// Cuts text at its first line feed; returns where the rest starts (at the terminating
+// zero when there is no line feed).
+char* CutAtLineFeed(char* text) {
+    char* place = text;
+    while (*place != 0 && *place != '\n') {
+        place++;
+    }
+    if (*place == '\n') {
+        *place++ = 0;
+    }
+    return place;
+}
+
+// Appends the text of one cell at the scratch cursor, limited to `limit` bytes and to the
+// room left; the empty text when the list cannot give it.
+void ReadItemText(HWND list, int32_t row, int32_t column, int32_t limit) {
+    int32_t room = ScratchRoom();
+    if (room == 0) {
+        return;
+    }
+    *ScratchCursor = 0;
+    if (row < 0) {
+        return;
+    }
+    int32_t capacity = room < limit ? room : limit;
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = ScratchCursor;
+    item.cchTextMax = capacity;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ||
+        item.pszText == nullptr) {
+        *ScratchCursor = 0;
+        return;
+    }
+    // The list may answer with a pointer to a text of its own instead of filling ours.
+    size_t length = strnlen(item.pszText, static_cast<size_t>(capacity - 1));
+    if (item.pszText != ScratchCursor) {
+        memmove(ScratchCursor, item.pszText, length);
+    }
+    ScratchCursor += length;
+    *ScratchCursor = 0;
+}
+
+void SetItemState(HWND list, int32_t row, UINT mask, UINT state) {
+    LVITEMA item = {};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void SetItemText(HWND list, int32_t row, int32_t column, const char* text) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int32_t FocusedRow(HWND list) {
+    return static_cast<int32_t>(
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+}
+
+void SelectRow(HWND list, int32_t row) {
+    if (row >= 0) {
+        SetItemState(list, row, SELECTED_AND_FOCUSED, SELECTED_AND_FOCUSED);
+        SetFocus(list);
+    } else if (row == -1 && FocusedRow(list) >= 0) {
+        SetItemState(list, -1, SELECTED_AND_FOCUSED, 0);
+    }
+}
+
+void ReadFocusedRowText(HWND list) {
+    ReadItemText(list, FocusedRow(list), 0, ROW_TEXT_LIMIT);
+}
+
+void SetFocusedRowText(HWND list, char* text) {
+    int32_t row = FocusedRow(list);
+    if (row < 0) {
+        return;
+    }
+    char empty[1] = {0};
+    char* first = text != nullptr ? text : empty;
+    char* rest = CutAtLineFeed(first);
+    SetItemText(list, row, 0, first);
+    SetRowCells(list, row, rest);
+}
+
+void AddRow(HWND list, int32_t position, const char* text) {
+    InsertReportRow(list, position, text, nullptr);
+}
+
+void RemoveRow(HWND list, int32_t row) {
+    SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+}
+
+void ClearRows(HWND list) {
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int32_t CountRows(HWND list) {
+    return static_cast<int32_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int32_t GetRowState(HWND list, int32_t row) {
+    int32_t bits = 0;
+    if (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0) {
+        bits |= ROW_SELECTED;
+    }
+    LRESULT extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    if ((extended & LVS_EX_CHECKBOXES) != 0) {
+        LRESULT state =
+            SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+        // State image 1 is the empty box; anything else counts as checked.
+        if (((state & LVIS_STATEIMAGEMASK) >> 12) != 1) {
+            bits |= ROW_CHECKED;
+        }
+    }
+    return bits;
+}
+
+void SetRowState(HWND list, int32_t row, int32_t bits) {
+    SetItemState(list, row, SELECTED_AND_FOCUSED,
+                 (bits & ROW_SELECTED) != 0 ? SELECTED_AND_FOCUSED : 0);
+    SetItemState(list, row, LVIS_STATEIMAGEMASK,
+                 (bits & ROW_CHECKED) != 0 ? STATE_IMAGE_CHECKED_BOX : STATE_IMAGE_EMPTY_BOX);
+}
+
+void ReadCell(HWND list, int32_t row, int32_t column) {
+    ReadItemText(list, row, column, CELL_TEXT_LIMIT);
+}
+
+void SetCell(HWND list, int32_t row, const char* text, int32_t column) {
+    SetItemText(list, row, column, text != nullptr ? text : "");
+}
+
+// Attaches a shared image list to the list unless it already has one of this kind.
+void AttachImageList(HWND list, WPARAM kind, HIMAGELIST images) {
+    if (SendMessageA(list, LVM_GETIMAGELIST, kind, 0) == 0) {
+        SendMessageA(list, LVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(images));
+    }
+}
+} // namespace
+
+const ControlOps ReportListOps = {
+    nullptr,            // Destroy
+    FocusedRow,         // GetState
+    SelectRow,          // SetState
+    ReadFocusedRowText, // ReadText
+    SetFocusedRowText,  // SetText
+    AddRow,             // AddRow
+    InsertReportRow,    // AddRowWithImage
+    RemoveRow,          // RemoveRow
+    ClearRows,          // ClearRows
+    nullptr,            // Resize
+    CountRows,          // CountRows
+    GetRowState,        // GetRowState
+    SetRowState,        // SetRowState
+    ReadCell,           // ReadCell
+    SetCell,            // SetCell
+};
+
+uint32_t ReportListStyle(uint32_t flags) {
+    uint32_t style = flags | REPORT_LIST_STYLE;
+    // The flag bit shares its value with LVS_SINGLESEL but means the opposite.
+    if ((flags & REPORT_MULTI_SELECT) != 0) {
+        style &= ~static_cast<uint32_t>(LVS_SINGLESEL);
+    } else {
+        style |= LVS_SINGLESEL;
+    }
+    return style;
+}
+
+uint32_t ReportListExtendedListStyle(uint32_t flags) {
+    uint32_t extended = 0;
+    if ((flags & REPORT_GRIDLINES) != 0) {
+        extended |= LVS_EX_GRIDLINES;
+    }
+    if ((flags & REPORT_FULL_ROW) != 0) {
+        extended |= LVS_EX_FULLROWSELECT;
+    }
+    if ((flags & REPORT_HEADER_DRAG) != 0) {
+        extended |= LVS_EX_HEADERDRAGDROP;
+    }
+    if ((flags & REPORT_CHECKBOXES) != 0) {
+        extended |= LVS_EX_CHECKBOXES;
+    }
+    return extended;
+}
+
+HWND CreateReportList(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                      const char* columnTitle, int32_t columnWidth) {
+    return CreateReportListWithFlags(number, x, y, width, height, columnTitle, columnWidth, 0);
+}
+
+HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                               const char* columnTitle, int32_t columnWidth, uint32_t flags) {
+    if (number < 0) {
+        return nullptr;
+    }
+    HWND handle = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr, ReportListStyle(flags),
+                                  x, y, width, height, ControlParent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
+                                  ModuleInstance, nullptr);
+    // A failed creation leaves the table as it was.
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), TRUE);
+    uint32_t extended = ReportListExtendedListStyle(flags);
+    if (extended != 0) {
+        SendMessageA(handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    }
+    if (!GrowControlTable(number)) {
+        // Unreachable by number, the list would only sit on the parent.
+        DestroyWindow(handle);
+        return nullptr;
+    }
+    ControlRecord* record = WritableControlRecord(number);
+    record->handle = handle;
+    record->ops = &ReportListOps;
+    AddReportColumn(number, 0, columnTitle, columnWidth);
+    return handle;
+}
+
+void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t width) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (record->handle == nullptr || record->ops != &ReportListOps) {
+        return;
+    }
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title != nullptr ? title : "");
+    column.iSubItem = index;
+    SendMessageA(record->handle, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&column));
+}
+
+void InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image) {
+    if (list == nullptr) {
+        return;
+    }
+    if (position == -1) {
+        position = CountRows(list);
+    }
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    if (image != nullptr) {
+        int32_t index = ImageIndexFor(image);
+        if (index >= 0) {
+            AttachImageList(list, LVSIL_NORMAL, NormalImageList);
+            AttachImageList(list, LVSIL_SMALL, SmallImageList);
+            item.mask |= LVIF_IMAGE;
+            item.iImage = index;
+        }
+    }
+    // The pieces are cut in a copy, so the caller's text (often a scratch text) stays whole.
+    char empty[1] = {0};
+    char* copy = nullptr;
+    char* rest = empty;
+    if (text != nullptr) {
+        size_t size = strlen(text) + 1;
+        copy = static_cast<char*>(GlobalAlloc(GMEM_FIXED, size));
+        if (copy != nullptr) {
+            memcpy(copy, text, size);
+            rest = CutAtLineFeed(copy);
+        }
+    }
+    item.iItem = position;
+    item.iSubItem = 0;
+    item.pszText = copy != nullptr ? copy : empty;
+    LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (row >= 0) {
+        SetRowCells(list, static_cast<int32_t>(row), rest);
+    }
+    if (copy != nullptr) {
+        GlobalFree(copy);
+    }
+}
+
+void SetRowCells(HWND list, int32_t row, char* pieces) {
+    if (pieces == nullptr) {
+        return;
+    }
+    int32_t column = 1;
+    while (*pieces != 0) {
+        char* piece = pieces;
+        pieces = CutAtLineFeed(piece);
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = piece;
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
+        column++;
+    }
+}
