@@ -52,7 +52,7 @@ xdotool mousemove $((client_left + 210)) $((client_top + 11)) click 1
 sleep 4
 import -window root build/screenshot.png
 echo "screenshot: build/screenshot.png"
-xdotool windowactivate "$window" key alt+F4 2>/dev/null || xdotool key alt+F4
+xdotool key alt+F4
 status=0
 for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
