@@ -9,19 +9,48 @@
 
 #include <vector>
 
+// Real input goes to whichever window is in front, so tests that open windows on the
+// shared display take turns with every other such test process of the same Wine prefix,
+// also when CTest runs several at once.
+class DisplayTurn {
+  public:
+    static constexpr DWORD LONGEST_WAIT_MS = 240000;
+    void Take() {
+        turn = CreateMutexA(nullptr, FALSE, "PrimfaktorenDisplayTurn");
+        ASSERT_NE(turn, nullptr);
+        DWORD waited = WaitForSingleObject(turn, LONGEST_WAIT_MS);
+        // An abandoned turn (its holder died) is ours all the same.
+        ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+            << "another test kept the display for " << LONGEST_WAIT_MS / 1000 << " s";
+    }
+    void Give() {
+        if (turn != nullptr) {
+            ReleaseMutex(turn);
+            CloseHandle(turn);
+            turn = nullptr;
+        }
+    }
+
+  private:
+    HANDLE turn = nullptr;
+};
+
 // Every test starts from the state start-up leaves: no window, capacity 10, nothing
 // pending. Re-running the initialisation leaks the old records block and brush into
 // AppHeap and GDI, which is harmless in a test program.
 class WindowRuntimeTest : public testing::Test {
   protected:
     void SetUp() override {
+        displayTurn.Take();
         CloseAllWindows();
         InitWindowRuntime();
     }
     void TearDown() override {
         CloseAllWindows();
         DrainQueue();
+        displayTurn.Give();
     }
+    DisplayTurn displayTurn;
 
     // The application's window 0 (hidden for tests that need no input).
     static HWND CreateApplicationWindow(uint32_t flags = 0xC80001) {
