@@ -8,11 +8,16 @@
 // for b = 0 and 0 for b = -1 instead of faulting.
 int32_t Remainder(int32_t a, int32_t b);
 
-// Text procedures: each writes its text at the scratch cursor and returns where it starts
-// (a scratch text); the caller assigns it at once.
+// Text procedures: each writes its text at the scratch cursor, leaves the cursor on the
+// text's terminating zero and returns where the text starts (a scratch text); the caller
+// assigns it at once. The separator is copied first, so it may itself lie in ScratchBuffer
+// at the cursor; a null separator joins with nothing. A text that does not fit in the room
+// left in ScratchBuffer is cut there.
 //
-// The prime factors of n in non-decreasing order, joined by separator; the empty text for
-// n <= 1.
+// The prime factors of n in non-decreasing order, each as often as it divides n, joined by
+// separator; the empty text for n <= 1, since 0 and negative numbers have no prime
+// factorisation to list.
 char* PrimeFactorText(int32_t n, const char* separator);
-// 1, every divisor of n from 2 to half of n in increasing order, then n itself.
+// 1, every divisor of n from 2 to half of n in increasing order, then n itself: "1, 1" for
+// 1, "1, 0" for 0 and "1, -6" for -6.
 char* DivisorText(int32_t n, const char* separator);

@@ -1,0 +1,194 @@
+// The factor and divisor texts: the worked examples, the result convention they hand their
+// text back by, their separator copy and the room left in ScratchBuffer.
+#include "app/App.h"
+#include "runtime/core/Core.h"
+#include "tests/app/TextProcedureCall.h"
+
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+struct RemainderCase {
+    int32_t a;
+    int32_t b;
+    int32_t remainder;
+};
+
+TEST(Remainder, KeepsTheSignOfTheDividendAndNeverFaults) {
+    const RemainderCase cases[] = {
+        {7, 3, 1},
+        {-7, 3, -1},
+        {7, -3, 1},
+        {-7, -3, -1},
+        {0, 5, 0},
+        {12, 4, 0},
+        {5, 0, 5},                 // no division by zero: the dividend itself
+        {INT32_MIN, 0, INT32_MIN}, //
+        {INT32_MIN, -1, 0},        // the one quotient that overflows
+        {7, -1, 0},                //
+        {INT32_MIN, 2, 0},         //
+        {INT32_MIN, 3, -2},        //
+        {INT32_MAX, INT32_MIN, INT32_MAX},
+        {INT32_MIN, INT32_MIN, 0},
+        {INT32_MAX, 46337, 41719},
+    };
+    for (const RemainderCase& c : cases) {
+        EXPECT_EQ(Remainder(c.a, c.b), c.remainder) << "Remainder(" << c.a << ", " << c.b << ")";
+    }
+}
+
+struct TextCase {
+    int32_t n;
+    const char* factors;
+    const char* divisors;
+};
+
+TEST(FactorAndDivisorTexts, MatchTheWorkedExamples) {
+    const TextCase cases[] = {
+        {1, "", "1, 1"},
+        {2, "2", "1, 2"},
+        {3, "3", "1, 3"},
+        {4, "2, 2", "1, 2, 4"},
+        {6, "2, 3", "1, 2, 3, 6"},
+        {7, "7", "1, 7"},
+        {9, "3, 3", "1, 3, 9"},
+        {12, "2, 2, 3", "1, 2, 3, 4, 6, 12"},
+        {13, "13", "1, 13"},
+        {100, "2, 2, 5, 5", "1, 2, 4, 5, 10, 20, 25, 50, 100"},
+        {1024, "2, 2, 2, 2, 2, 2, 2, 2, 2, 2", "1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024"},
+        {2147483647, "2147483647", "1, 2147483647"},
+        {2146654199, "46327, 46337", "1, 46327, 46337, 2146654199"},
+        {2147117569, "46337, 46337", "1, 46337, 2147117569"},
+    };
+    for (const TextCase& c : cases) {
+        EXPECT_EQ(CallTextProcedure(PrimeFactorText, c.n), c.factors) << "factors of " << c.n;
+        EXPECT_EQ(CallTextProcedure(DivisorText, c.n), c.divisors) << "divisors of " << c.n;
+    }
+}
+
+TEST(FactorAndDivisorTexts, ZeroAndNegativeNumbersHaveNoFactorsAndJustOneAndThemselves) {
+    const TextCase cases[] = {
+        {0, "", "1, 0"},
+        {-1, "", "1, -1"},
+        {-6, "", "1, -6"},
+        {-12, "", "1, -12"},
+        {INT32_MIN, "", "1, -2147483648"},
+        {INT32_MIN + 1, "", "1, -2147483647"},
+    };
+    for (const TextCase& c : cases) {
+        EXPECT_EQ(CallTextProcedure(PrimeFactorText, c.n), c.factors) << "factors of " << c.n;
+        EXPECT_EQ(CallTextProcedure(DivisorText, c.n), c.divisors) << "divisors of " << c.n;
+    }
+}
+
+TEST(FactorAndDivisorTexts, JoinWithTheGivenSeparator) {
+    EXPECT_EQ(CallTextProcedure(PrimeFactorText, 12, " * "), "2 * 2 * 3");
+    EXPECT_EQ(CallTextProcedure(DivisorText, 12, ";"), "1;2;3;4;6;12");
+    EXPECT_EQ(CallTextProcedure(PrimeFactorText, 12, ""), "223");
+    EXPECT_EQ(CallTextProcedure(DivisorText, 1, nullptr), "11") << "null joins with nothing";
+    EXPECT_EQ(CallTextProcedure(PrimeFactorText, 12, nullptr), "223");
+}
+
+// The caller keeps a sealed text before the call; the result lands behind it.
+class ResultConvention : public testing::TestWithParam<TextProcedure> {
+  protected:
+    void SetUp() override {
+        start = MarkScratch();
+        AppendText("kept");
+        SealScratch();
+    }
+    void TearDown() override {
+        ReleaseScratch(start);
+    }
+    char* start = nullptr;
+};
+
+TEST_P(ResultConvention, ResultStartsAtTheCursorWhichEndsOnItsZero) {
+    for (int32_t n : {-6, 0, 1, 12, 1024, 2095133040}) {
+        char* resultPosition = ScratchCursor;
+        char* result = GetParam()(n, ", ");
+        EXPECT_EQ(result, resultPosition) << "result of " << n << " not at the caller's cursor";
+        EXPECT_EQ(ScratchCursor, result + strlen(result))
+            << "cursor not on the terminating zero of the result of " << n;
+        EXPECT_STREQ(start, "kept") << "the caller's sealed text was overwritten";
+        ReleaseScratch(resultPosition);
+    }
+}
+
+TEST_P(ResultConvention, SeparatorLyingAtTheCursorIsCopiedBeforeTheResultCoversIt) {
+    // A text built and released at the cursor: the result is written over it.
+    char* separator = MarkScratch();
+    AppendText(" and also ");
+    ReleaseScratch(separator);
+    std::string expected = GetParam() == PrimeFactorText ? "2 and also 2 and also 3"
+                                                         : "1 and also 2 and also 3 and also 4 "
+                                                           "and also 6 and also 12";
+    EXPECT_EQ(GetParam()(12, separator), expected);
+    ReleaseScratch(separator);
+}
+
+TEST_P(ResultConvention, TextIsCutAtTheEndOfTheScratchBuffer) {
+    char* end = ScratchBuffer + SCRATCH_BUFFER_SIZE;
+    char* nearEnd = end - 8;
+    memset(nearEnd - 4, 'x', 4);
+    ReleaseScratch(nearEnd);
+    char* result = GetParam()(2095133040, ", ");
+    EXPECT_EQ(result, nearEnd);
+    EXPECT_EQ(strlen(result), 7u) << "the text fills the room left, 7 characters and a zero";
+    EXPECT_EQ(std::string(result), GetParam() == PrimeFactorText ? "2, 2, 2" : "1, 2, 3");
+    EXPECT_EQ(ScratchCursor, end - 1);
+    EXPECT_EQ(end[-1], 0);
+    EXPECT_EQ(std::string(nearEnd - 4, 4), "xxxx") << "bytes before the result position changed";
+
+    // With the cursor on the last byte only the empty text fits.
+    ReleaseScratch(end - 1);
+    result = GetParam()(12, ", ");
+    EXPECT_EQ(result, end - 1);
+    EXPECT_STREQ(result, "");
+    EXPECT_EQ(ScratchCursor, end - 1);
+    memset(nearEnd - 4, 0, 12);
+}
+
+int32_t CountBusyHeapBlocks() {
+    PROCESS_HEAP_ENTRY entry{};
+    int32_t count = 0;
+    while (HeapWalk(AppHeap, &entry)) {
+        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) {
+            count++;
+        }
+    }
+    return count;
+}
+
+TEST_P(ResultConvention, LocalTextsAreFreedOnEveryPath) {
+    for (int32_t n : {INT32_MIN, -6, 0, 1, 2, 12, 2147483647, 2095133040}) {
+        int32_t before = CountBusyHeapBlocks();
+        char* resultPosition = ScratchCursor;
+        GetParam()(n, ", ");
+        ReleaseScratch(resultPosition);
+        GetParam()(n, nullptr);
+        ReleaseScratch(resultPosition);
+        EXPECT_EQ(CountBusyHeapBlocks(), before) << "AppHeap grows with every row for n = " << n;
+    }
+    // The cut path too.
+    char* end = ScratchBuffer + SCRATCH_BUFFER_SIZE;
+    int32_t before = CountBusyHeapBlocks();
+    ReleaseScratch(end - 3);
+    GetParam()(2095133040, ", ");
+    EXPECT_EQ(CountBusyHeapBlocks(), before) << "AppHeap grows when a text is cut";
+    memset(end - 3, 0, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(FactorAndDivisorTexts, ResultConvention,
+                         testing::Values(PrimeFactorText, DivisorText),
+                         [](const testing::TestParamInfo<TextProcedure>& info) {
+                             return info.param == PrimeFactorText ? "PrimeFactorText"
+                                                                  : "DivisorText";
+                         });
+
+} // namespace
