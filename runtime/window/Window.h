@@ -29,7 +29,8 @@ void InitWindowRuntime();
 
 // Creates window `number` with a client area of width x height and its own class
 // "WindowClass_<number>"; a window already open under the number is closed first.
-// Returns null on failure, also for a negative number or one too large to hold.
+// Returns null on failure: also for a negative number, for one too large for the table to
+// be sized, and when the table cannot grow (it then stays as it was); nothing changes then.
 HWND CreateNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                           uint32_t flags, const char* title);
 // The window created most recently with success; null before the first.
