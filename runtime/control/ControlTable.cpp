@@ -93,6 +93,12 @@ void ReadControlText(int32_t number) {
     if (room == 0) {
         return;
     }
+    // Wine answers GetWindowTextA on a null handle with a short text of its own rather
+    // than failing, so a number without a window must not reach it.
+    if (record->handle == nullptr) {
+        *ScratchCursor = 0;
+        return;
+    }
     int32_t limit = room < WINDOW_TEXT_LIMIT ? room : WINDOW_TEXT_LIMIT;
     int32_t copied = GetWindowTextA(record->handle, ScratchCursor, limit);
     if (copied < 0) {

@@ -1,0 +1,327 @@
+// The report list: its window, columns, rows split at line feeds, its operations by
+// number and the shared image lists.
+#include "ControlTestSupport.h"
+
+#include <string.h>
+
+namespace {
+
+class ReportList : public ControlRuntimeTest {
+  protected:
+    // The application's list 0 with its three columns.
+    HWND OpenApplicationList(uint32_t flags = 0) {
+        OpenParent();
+        HWND list = CreateReportListWithFlags(0, 5, 25, 590, 470, "Zahl", 50, flags);
+        AddReportColumn(0, 1, "Primfaktoren", 200);
+        AddReportColumn(0, 2, "Teiler", 336);
+        return list;
+    }
+
+    static std::string Cell(HWND list, int row, int column) {
+        char text[12000] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+
+    static std::vector<std::string> Row(HWND list, int row) {
+        return {Cell(list, row, 0), Cell(list, row, 1), Cell(list, row, 2)};
+    }
+
+    static std::string ReadCell(int32_t number, int32_t row, int32_t column) {
+        char* start = MarkScratch();
+        ReadControlCell(number, row, column);
+        std::string text = start;
+        EXPECT_EQ(ScratchCursor, start + text.size()) << "the cursor rests on the cell's zero";
+        ReleaseScratch(start);
+        return text;
+    }
+
+    static UINT ItemState(HWND list, int row, UINT mask) {
+        return static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, mask));
+    }
+
+    static int ItemImage(HWND list, int row) {
+        LVITEMA item = {};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        return item.iImage;
+    }
+};
+
+struct ListLook {
+    uint32_t flags;
+    LONG_PTR style;
+    DWORD listStyle;
+};
+
+TEST_F(ReportList, FlagWordsGiveTheirStylesAndListStyles) {
+    const ListLook looks[] = {
+        {0, 0x50010045, 0},
+        {REPORT_MULTI_SELECT, 0x50010041, 0},
+        {REPORT_GRIDLINES, 0x50010045, LVS_EX_GRIDLINES},
+        {REPORT_CHECKBOXES, 0x50010045, LVS_EX_CHECKBOXES},
+        {REPORT_FULL_ROW | REPORT_HEADER_DRAG, 0x50010045,
+         LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP},
+        {LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, 0x5001404D, 0},
+    };
+    OpenParent();
+    int32_t number = 10;
+    for (const ListLook& look : looks) {
+        HWND list = CreateReportListWithFlags(number, 5, 25, 590, 200, "Zahl", 50, look.flags);
+        ASSERT_NE(list, nullptr) << std::hex << look.flags;
+        EXPECT_STRCASEEQ(ClassOf(list).c_str(), "SysListView32");
+        EXPECT_EQ(GetWindowLongPtrA(list, GWL_STYLE), look.style) << std::hex << look.flags;
+        EXPECT_EQ(GetWindowLongPtrA(list, GWL_EXSTYLE), WS_EX_CLIENTEDGE) << std::hex << look.flags;
+        EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
+                  static_cast<LRESULT>(look.listStyle))
+            << std::hex << look.flags;
+        EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)),
+                  GetStockObject(ANSI_VAR_FONT));
+        EXPECT_EQ(GetDlgCtrlID(list), number);
+        EXPECT_EQ(LookupControlRecord(number)->handle, list);
+        EXPECT_EQ(LookupControlRecord(number)->ops, &ReportListOps);
+        number++;
+    }
+}
+
+TEST_F(ReportList, OnlyAMultiSelectListKeepsSeveralRowsSelected) {
+    OpenParent();
+    for (uint32_t flags : {0u, REPORT_MULTI_SELECT}) {
+        int32_t number = flags == 0 ? 1 : 2;
+        HWND list = CreateReportListWithFlags(number, 5, 25, 590, 200, "Zahl", 50, flags);
+        for (const char* text : {"1", "2", "3"}) {
+            AddControlRow(number, -1, text);
+        }
+        SetControlRowState(number, 0, ROW_SELECTED);
+        SetControlRowState(number, 2, ROW_SELECTED);
+        EXPECT_EQ(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0), flags == 0 ? 1 : 2)
+            << "flags " << flags;
+    }
+}
+
+TEST_F(ReportList, TheApplicationsColumnsHaveTheirTitlesWidthsAndLeftAlignment) {
+    HWND list = OpenApplicationList();
+    const struct {
+        const char* title;
+        int width;
+    } columns[] = {{"Zahl", 50}, {"Primfaktoren", 200}, {"Teiler", 336}};
+    for (int index = 0; index < 3; index++) {
+        char title[64] = {};
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.pszText = title;
+        column.cchTextMax = sizeof title;
+        ASSERT_TRUE(SendMessageA(list, LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(title, columns[index].title);
+        EXPECT_EQ(column.cx, columns[index].width) << title;
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT) << title;
+        EXPECT_EQ(column.iSubItem, index) << title;
+    }
+    AddReportColumn(7, 1, "Teiler", 336); // no list under 7
+}
+
+TEST_F(ReportList, LineFeedsSplitARowTextIntoItsColumns) {
+    HWND list = OpenApplicationList();
+    using Cells = std::vector<std::string>;
+    const struct {
+        const char* text;
+        Cells cells;
+    } rows[] = {
+        {"12\n2, 2, 3\n1, 2, 3, 4, 6, 12", {"12", "2, 2, 3", "1, 2, 3, 4, 6, 12"}},
+        {"7", {"7", "", ""}},
+        {"4\n2, 2\n", {"4", "2, 2", ""}},
+        {"9\n\n1, 3, 9", {"9", "", "1, 3, 9"}},
+        {"", {"", "", ""}},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; i++) {
+        char text[64];
+        strcpy(text, rows[i].text);
+        AddControlRow(0, -1, text);
+        EXPECT_STREQ(text, rows[i].text) << "the caller's text was changed";
+        EXPECT_EQ(Row(list, static_cast<int>(i)), rows[i].cells)
+            << "row " << i << " appended below the others";
+    }
+    AddControlRow(0, 0, "1\n\n1");
+    EXPECT_EQ(Row(list, 0), (Cells{"1", "", "1"})) << "position 0 inserts at the top";
+    EXPECT_EQ(Cell(list, 1, 0), "12");
+    AddControlRow(0, -1, nullptr);
+    EXPECT_EQ(CountControlRows(0), 7) << "a null text still adds a row";
+    EXPECT_EQ(Row(list, 6), (Cells{"", "", ""}));
+}
+
+TEST_F(ReportList, RowsCountClearAndStartAgainAtRowZero) {
+    HWND list = OpenApplicationList();
+    EXPECT_EQ(CountControlRows(0), 0);
+    for (int32_t n = 1; n <= 10; n++) {
+        AddControlRow(0, -1, AppendNumber(n));
+        ReleaseScratch(scratchMark);
+    }
+    EXPECT_EQ(CountControlRows(0), 10);
+    EXPECT_EQ(Cell(list, 9, 0), "10");
+    RemoveControlRow(0, 0);
+    EXPECT_EQ(CountControlRows(0), 9);
+    EXPECT_EQ(Cell(list, 0, 0), "2");
+    ClearControlRows(0);
+    EXPECT_EQ(CountControlRows(0), 0);
+    AddControlRow(0, -1, "1\n\n1");
+    EXPECT_EQ(CountControlRows(0), 1);
+    EXPECT_EQ(Cell(list, 0, 0), "1") << "the first row after a clear is row 0";
+}
+
+TEST_F(ReportList, TheFocusedRowIsItsStateAndItsText) {
+    HWND list = OpenApplicationList();
+    for (const char* text : {"1\n\n1", "2\n2\n1, 2", "3\n3\n1, 3"}) {
+        AddControlRow(0, -1, text);
+    }
+    EXPECT_EQ(GetControlState(0), -1) << "no row has the focus yet";
+    EXPECT_EQ(ReadText(0), "") << "with no focused row the list reads as the empty text";
+
+    SetControlState(0, 1);
+    EXPECT_EQ(GetControlState(0), 1);
+    EXPECT_EQ(ItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED), UINT(LVIS_SELECTED | LVIS_FOCUSED));
+    EXPECT_EQ(GetFocus(), list);
+    EXPECT_EQ(ReadText(0), "2") << "the text is column 0 of the focused row";
+
+    char replacement[] = "20\n2, 2, 5\n1, 2, 4, 5, 10, 20";
+    SetControlText(0, replacement);
+    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"20", "2, 2, 5", "1, 2, 4, 5, 10, 20"}));
+    EXPECT_STREQ(replacement, "20") << "the text is cut in place";
+
+    SetControlState(0, -1);
+    EXPECT_EQ(GetControlState(0), -1);
+    EXPECT_EQ(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    char ignored[] = "x\ny";
+    SetControlText(0, ignored);
+    EXPECT_EQ(Cell(list, 0, 0), "1") << "with no focused row nothing is replaced";
+    EXPECT_EQ(Cell(list, 2, 0), "3");
+}
+
+TEST_F(ReportList, CellsAreReadAndSetOneByOne) {
+    HWND list = OpenApplicationList();
+    AddControlRow(0, -1, "6\n2, 3\n1, 2, 3, 6");
+    EXPECT_EQ(ReadCell(0, 0, 0), "6");
+    EXPECT_EQ(ReadCell(0, 0, 2), "1, 2, 3, 6");
+    EXPECT_EQ(ReadCell(0, 5, 0), "") << "a row that does not exist";
+    SetControlCell(0, 0, "sechs", 1);
+    EXPECT_EQ(Cell(list, 0, 1), "sechs");
+    SetControlCell(0, 0, nullptr, 2);
+    EXPECT_EQ(Cell(list, 0, 2), "");
+    EXPECT_EQ(Cell(list, 0, 0), "6");
+    std::string cell(9000, 'z');
+    SetControlCell(0, 0, cell.c_str(), 1);
+    EXPECT_EQ(ReadCell(0, 0, 1).size(), cell.size()) << "a cell's read has room for 9,999";
+}
+
+TEST_F(ReportList, CheckboxesAndSelectionAreTheRowStateBits) {
+    OpenParent();
+    HWND list = CreateReportListWithFlags(3, 5, 25, 590, 200, "Zahl", 50, REPORT_CHECKBOXES);
+    AddControlRow(3, -1, "1");
+    AddControlRow(3, -1, "2");
+    EXPECT_EQ(GetControlRowState(3, 0), 0) << "a new row is neither selected nor checked";
+
+    const int32_t states[] = {ROW_CHECKED, ROW_SELECTED | ROW_CHECKED, ROW_SELECTED, 0};
+    for (int32_t bits : states) {
+        SetControlRowState(3, 0, bits);
+        EXPECT_EQ(GetControlRowState(3, 0), bits);
+        UINT image = (ItemState(list, 0, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12;
+        EXPECT_EQ(image, (bits & ROW_CHECKED) != 0 ? 2u : 1u) << "state image for " << bits;
+        EXPECT_EQ(ItemState(list, 0, LVIS_SELECTED) != 0, (bits & ROW_SELECTED) != 0) << bits;
+    }
+    EXPECT_EQ(GetControlRowState(3, 1), 0) << "the other row is untouched";
+
+    HWND plain = CreateReportList(4, 5, 250, 590, 200, "Zahl", 50);
+    AddControlRow(4, -1, "1");
+    SetControlRowState(4, 0, ROW_SELECTED | ROW_CHECKED);
+    EXPECT_EQ(GetControlRowState(4, 0), ROW_SELECTED) << "without checkboxes no row is checked";
+    EXPECT_NE(plain, nullptr);
+}
+
+TEST_F(ReportList, AReadNearTheEndOfTheScratchBufferStopsAtTheEnd) {
+    OpenApplicationList();
+    AddControlRow(0, -1, "1234567890123456789012345\nabcdefghijklmnopqrstuvwxyz");
+    SetControlState(0, 0);
+    char* last = ScratchBuffer + SCRATCH_BUFFER_SIZE - 1;
+
+    ReleaseScratch(last - 9);
+    ReadControlCell(0, 0, 1);
+    EXPECT_STREQ(last - 9, "abcdefghi");
+    EXPECT_EQ(ScratchCursor, last);
+
+    ReleaseScratch(last - 4);
+    ReadControlText(0);
+    EXPECT_STREQ(last - 4, "1234");
+    EXPECT_EQ(ScratchCursor, last);
+
+    ReleaseScratch(last);
+    ReadControlText(0);
+    ReadControlCell(0, 0, 1);
+    EXPECT_EQ(ScratchCursor, last);
+    EXPECT_EQ(*last, 0);
+    EXPECT_TRUE(HeapValidate(AppHeap, 0, nullptr)) << "a read ran past ScratchBuffer";
+}
+
+class ReportListImages : public ReportList {
+  protected:
+    static HBITMAP Bitmap() {
+        return CreateBitmap(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 1, 32,
+                            nullptr);
+    }
+};
+
+TEST_F(ReportListImages, RowsWithABitmapOrAnIconGetTheirImageIndex) {
+    HWND list = OpenApplicationList();
+    AddControlRow(0, -1, "ohne");
+    EXPECT_EQ(NormalImageList, nullptr) << "a row without image creates no image list";
+    EXPECT_EQ(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
+
+    HBITMAP bitmap = Bitmap();
+    HICON icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    AddControlRowWithImage(0, -1, "Bild\nb", bitmap);
+    AddControlRowWithImage(0, -1, "Symbol\ns", icon);
+    AddControlRowWithImage(0, -1, "wieder", bitmap);
+    ASSERT_NE(NormalImageList, nullptr);
+    ASSERT_NE(SmallImageList, nullptr);
+    EXPECT_EQ(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_NORMAL, 0),
+              reinterpret_cast<LRESULT>(NormalImageList));
+    EXPECT_EQ(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0),
+              reinterpret_cast<LRESULT>(SmallImageList));
+
+    int32_t bitmapIndex = ImageIndexFor(bitmap);
+    int32_t iconIndex = ImageIndexFor(icon);
+    EXPECT_GE(bitmapIndex, 0);
+    EXPECT_GE(iconIndex, 0);
+    EXPECT_NE(bitmapIndex, iconIndex);
+    EXPECT_EQ(ImageCacheCount, 2) << "the same handle is placed once";
+    EXPECT_EQ(ItemImage(list, 1), bitmapIndex);
+    EXPECT_EQ(ItemImage(list, 2), iconIndex);
+    EXPECT_EQ(ItemImage(list, 3), bitmapIndex);
+    EXPECT_EQ(ImageList_GetImageCount(NormalImageList), 2);
+    DeleteObject(bitmap);
+}
+
+TEST_F(ReportListImages, TheCacheGrowsByTwentyAndNoHandleYieldsNoIndex) {
+    EXPECT_EQ(ImageIndexFor(nullptr), -1);
+    EXPECT_EQ(ImageCache, nullptr) << "a null handle prepares nothing";
+    std::vector<HBITMAP> bitmaps;
+    for (int i = 0; i < 21; i++) {
+        bitmaps.push_back(Bitmap());
+        EXPECT_GE(ImageIndexFor(bitmaps.back()), 0) << "bitmap " << i;
+        EXPECT_EQ(ImageCacheCapacity, i < 20 ? 20 : 40) << "after bitmap " << i;
+    }
+    EXPECT_EQ(ImageCacheCount, 21);
+    EXPECT_EQ(HeapSize(AppHeap, 0, ImageCache), 40 * sizeof(ImageCacheEntry));
+    for (int i = 0; i < 21; i++) {
+        EXPECT_EQ(ImageIndexFor(bitmaps[i]), ImageCache[i].index) << "bitmap " << i;
+    }
+    EXPECT_EQ(ImageCacheCount, 21);
+    for (HBITMAP bitmap : bitmaps) {
+        DeleteObject(bitmap);
+    }
+}
+
+} // namespace
