@@ -71,23 +71,24 @@ class ControlRuntimeTest : public testing::Test {
 
     // The parent's children that carry `number` as their identifier.
     std::vector<HWND> ChildrenNumbered(int32_t number) const {
-        struct Search {
-            int32_t number;
-            std::vector<HWND> found;
-        } search = {number, {}};
-        EnumChildWindows(
-            parent,
-            [](HWND child, LPARAM context) -> BOOL {
-                Search* s = reinterpret_cast<Search*>(context);
-                if (GetDlgCtrlID(child) == s->number) {
-                    s->found.push_back(child);
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        ChildSearch search = {number, {}};
+        EnumChildWindows(parent, CollectNumbered, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 
     HWND parent = nullptr;
     char* scratchMark = nullptr;
+
+  private:
+    struct ChildSearch {
+        int32_t number;
+        std::vector<HWND> found;
+    };
+    static BOOL CALLBACK CollectNumbered(HWND child, LPARAM context) {
+        ChildSearch* search = reinterpret_cast<ChildSearch*>(context);
+        if (GetDlgCtrlID(child) == search->number) {
+            search->found.push_back(child);
+        }
+        return TRUE;
+    }
 };
