@@ -5,6 +5,7 @@
 #include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
+#include "tests/window/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +26,15 @@ class ControlRuntimeTest : public testing::Test {
         CloseAllWindows();
         Pump(0);
         ReleaseScratch(scratchMark);
+        displayTurn.Give();
     }
 
-    // Window 0, the application's window; hidden unless a test types into it.
+    // Window 0, the application's window; hidden unless a test types into it. A visible
+    // one waits for its turn on the shared display, as input goes to the front window.
     HWND OpenParent(bool visible = false) {
+        if (visible) {
+            displayTurn.Take();
+        }
         uint32_t flags = 0xC80001 | (visible ? 0 : WINDOW_HIDDEN);
         parent = CreateNumberedWindow(0, 0, 0, 600, 500, flags, "Primfaktoren und Teiler");
         SetControlParent(parent);
@@ -78,6 +84,7 @@ class ControlRuntimeTest : public testing::Test {
 
     HWND parent = nullptr;
     char* scratchMark = nullptr;
+    DisplayTurn displayTurn;
 
   private:
     struct ChildSearch {
