@@ -1,0 +1,134 @@
+// An automation client for the built tool: starts it as a process of its own, acts on it
+// with real pointer and key input, and reads its window back through Win32 across the
+// process boundary.
+//
+// Input goes through xdotool on the X display, so it takes the path a person's input
+// takes. Under Wine a process can start /usr/bin/xdotool with CreateProcessA, but gets no
+// handle to wait on and no output through a pipe; the command therefore runs in a shell
+// that writes its exit status to an inherited file, and the client waits for that line.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+#include <string>
+
+namespace automation {
+
+// The tool's control numbers, which are also the controls' child-window identifiers.
+enum ToolControl : int {
+    RESULT_LIST = 0,
+    FROM_LABEL = 1,
+    FIRST_FIELD = 2,
+    TO_LABEL = 3,
+    LAST_FIELD = 4,
+    START_BUTTON = 5,
+    STOP_BUTTON = 6,
+    CLEAR_BUTTON = 7,
+};
+
+constexpr int TOOL_CONTROL_COUNT = 8;
+
+// Every read sent to the tool gives up after this long. The tool answers a message sent
+// from another process only at its next poll, that is between two turns of its loop, and
+// a turn adds at most one row.
+constexpr UINT READ_TIMEOUT_MS = 5000;
+
+// Milliseconds since an arbitrary start, with sub-millisecond resolution.
+double NowMs();
+
+// Checks `holds` every few milliseconds until it returns true or timeoutMs has passed.
+// Returns whether it held.
+template <typename Condition> bool WaitUntil(Condition holds, DWORD timeoutMs) {
+    double deadline = NowMs() + timeoutMs;
+    for (;;) {
+        if (holds()) {
+            return true;
+        }
+        if (NowMs() > deadline) {
+            return false;
+        }
+        Sleep(5);
+    }
+}
+
+// Runs `xdotool <arguments>` and waits for it to end. Returns its exit status, or -1 when
+// it could not be started or did not end within 10 s. Arguments must not contain quotes.
+int RunXdotool(const std::string& arguments);
+
+// A Windows path for a path the build system gave, which under Wine is a Unix path.
+std::string WindowsPathOf(const char* path);
+
+// One running instance of the tool. The destructor ends a process still running, so a
+// failing case leaves nothing behind.
+class ToolProcess {
+  public:
+    ToolProcess() = default;
+    ToolProcess(const ToolProcess&) = delete;
+    ToolProcess& operator=(const ToolProcess&) = delete;
+    ~ToolProcess();
+
+    // Starts the program with the given command-line arguments (may be empty) and waits
+    // until its window and all eight controls exist. False when it does not start or no
+    // window appears in time; the process is then ended.
+    bool Launch(const char* executable, const char* arguments, DWORD timeoutMs);
+    // Waits until a whole turn has run idle: Stop disabled, the fields enabled, Clear
+    // enabled exactly when the list has rows. Start depends on the fields and is left to
+    // the caller.
+    bool WaitUntilIdle(DWORD timeoutMs);
+    // Ends the process if it still runs and waits for it.
+    void Kill();
+    // Waits for the process to end; false when it still runs after timeoutMs.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+    bool IsRunning() const;
+
+    HWND Window() const {
+        return window;
+    }
+    HWND Control(int number) const;
+    DWORD ThreadId() const {
+        return process.dwThreadId;
+    }
+
+    // Reads. A read that the tool does not answer in time yields "" or -1.
+    std::string Text(HWND target) const;
+    std::string ControlText(int number) const {
+        return Text(Control(number));
+    }
+    bool IsEnabled(int number) const {
+        return IsWindowEnabled(Control(number)) != FALSE;
+    }
+    // The tool's focus window, or null when the focus is nowhere.
+    HWND FocusWindow() const;
+    // The control number of the focus window; -1 when the focus is on no control.
+    int FocusedControl() const;
+    int RowCount() const;
+    std::string CellText(int row, int column) const;
+    std::string ColumnTitle(int column) const;
+    int ColumnWidth(int column) const;
+    // Client-area rectangle of a control in its parent's client coordinates.
+    RECT ControlRect(int number) const;
+    // User and kernel time used by all threads of the process so far.
+    double ProcessorSeconds() const;
+
+    // Real input.
+    bool Click(int number) const;
+    bool ClickAt(POINT screenPoint) const;
+    bool ClickCloseBox() const;
+    bool PressKeys(const char* keys) const;
+    // Replaces the field's text by typing: a click into it, select all, then the digits.
+    // True when the field shows exactly `digits` afterwards.
+    bool TypeIntoField(int field, const char* digits) const;
+    // Sets a text that typing cannot produce (ES_NUMBER refuses non-digits).
+    bool SetTextDirectly(int number, const char* text) const;
+
+  private:
+    void* RemoteBuffer() const;
+
+    PROCESS_INFORMATION process = {};
+    HWND window = nullptr;
+    HWND controls[TOOL_CONTROL_COUNT] = {};
+    mutable void* remoteBuffer = nullptr;
+};
+
+} // namespace automation

@@ -1,0 +1,67 @@
+// The process as a whole: closing it, its command line, and its appetite while idle.
+#include "tests/end_to_end/ToolFixture.h"
+
+using namespace automation;
+
+TEST_F(ToolTest, ClosingWhileIdleEndsTheProcessWithExitCodeZero) {
+    ASSERT_TRUE(tool.ClickCloseBox());
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(tool.WaitForExit(3000, &exitCode)) << "the tool is still running 3 s after close";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(ToolTest, ClosingDuringARunEndsTheProcessPromptlyWithExitCodeZero) {
+    ASSERT_NO_FATAL_FAILURE(StartLongRun());
+    double clicked = NowMs();
+    ASSERT_TRUE(tool.ClickCloseBox());
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(tool.WaitForExit(3000, &exitCode))
+        << "the tool is still running 3 s after its close box was clicked during a run";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_LT(NowMs() - clicked, 3000.0);
+}
+
+TEST(ToolCommandLine, ArgumentsHaveNoEffect) {
+    ToolProcess tool;
+    ASSERT_TRUE(tool.Launch(TOOL_EXECUTABLE, "5 7 /von=3 --bis 9 \"Start\"", 20000));
+    ASSERT_TRUE(tool.WaitUntilIdle(5000));
+    EXPECT_EQ(tool.Text(tool.Window()), "Primfaktoren und Teiler");
+    EXPECT_EQ(tool.ControlText(FIRST_FIELD), "1") << "the arguments changed the first field";
+    EXPECT_EQ(tool.ControlText(LAST_FIELD), "100") << "the arguments changed the last field";
+    Sleep(300);
+    EXPECT_EQ(tool.RowCount(), 0) << "the arguments started a run";
+    ASSERT_TRUE(tool.Click(START_BUTTON));
+    EXPECT_TRUE(
+        WaitUntil([&] { return tool.RowCount() == 100 && !tool.IsEnabled(STOP_BUTTON); }, 30000))
+        << "with arguments, Start does not give the default 100 rows";
+    EXPECT_EQ(tool.CellText(0, 0), "1");
+    EXPECT_EQ(tool.CellText(99, 0), "100");
+    ASSERT_TRUE(tool.ClickCloseBox());
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(tool.WaitForExit(3000, &exitCode));
+    EXPECT_EQ(exitCode, 0u) << "the arguments changed the exit code";
+}
+
+TEST_F(ToolTest, IdleToolUsesAlmostNoProcessorTime) {
+    // A loop that polls without waiting burns about 3 s of processor time in 3 s.
+    Sleep(500);
+    double before = tool.ProcessorSeconds();
+    Sleep(3000);
+    double used = tool.ProcessorSeconds() - before;
+    EXPECT_LT(used, 0.5) << "the idle tool used " << used << " s of processor time in 3 s";
+
+    // And it still answers at once when something happens.
+    ASSERT_TRUE(tool.TypeIntoField(LAST_FIELD, "0"));
+    EXPECT_TRUE(WaitUntil([&] { return !tool.IsEnabled(START_BUTTON); }, 1000))
+        << "the idle tool did not react to typing in the last field";
+}
+
+TEST_F(ToolTest, RunningToolKeepsAProcessorBusy) {
+    // The measurement itself must see processor time, or the idle bound proves nothing.
+    ASSERT_NO_FATAL_FAILURE(StartLongRun());
+    double before = tool.ProcessorSeconds();
+    Sleep(2000);
+    double used = tool.ProcessorSeconds() - before;
+    EXPECT_GT(used, 0.2) << "a running tool seems to use no processor time: " << used << " s";
+    ASSERT_NO_FATAL_FAILURE(StopRun());
+}
