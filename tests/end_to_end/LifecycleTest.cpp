@@ -21,18 +21,21 @@ TEST_F(ToolTest, ClosingDuringARunEndsTheProcessPromptlyWithExitCodeZero) {
     EXPECT_LT(NowMs() - clicked, 3000.0);
 }
 
-TEST(ToolCommandLine, ArgumentsHaveNoEffect) {
-    ToolProcess tool;
-    ASSERT_TRUE(tool.Launch(TOOL_EXECUTABLE, "5 7 /von=3 --bis 9 \"Start\"", 20000));
-    ASSERT_TRUE(tool.WaitUntilIdle(5000));
+class ToolWithArgumentsTest : public ToolTest {
+  protected:
+    const char* Arguments() const override {
+        return "5 7 /von=3 --bis 9 \"Start\"";
+    }
+};
+
+TEST_F(ToolWithArgumentsTest, ArgumentsHaveNoEffect) {
     EXPECT_EQ(tool.Text(tool.Window()), "Primfaktoren und Teiler");
     EXPECT_EQ(tool.ControlText(FIRST_FIELD), "1") << "the arguments changed the first field";
     EXPECT_EQ(tool.ControlText(LAST_FIELD), "100") << "the arguments changed the last field";
     Sleep(300);
     EXPECT_EQ(tool.RowCount(), 0) << "the arguments started a run";
     ASSERT_TRUE(tool.Click(START_BUTTON));
-    EXPECT_TRUE(
-        WaitUntil([&] { return tool.RowCount() == 100 && !tool.IsEnabled(STOP_BUTTON); }, 30000))
+    EXPECT_TRUE(WaitForRunEnd(100, 30000))
         << "with arguments, Start does not give the default 100 rows";
     EXPECT_EQ(tool.CellText(0, 0), "1");
     EXPECT_EQ(tool.CellText(99, 0), "100");

@@ -26,10 +26,16 @@ std::string ExpectedDivisorText(int32_t number) {
 }
 
 void ToolTest::SetUp() {
-    ASSERT_TRUE(tool.Launch(TOOL_EXECUTABLE, "", 20000))
+    ASSERT_NO_FATAL_FAILURE(displayTurn.Take());
+    ASSERT_TRUE(tool.Launch(TOOL_EXECUTABLE, Arguments(), 20000))
         << "the tool's window with its eight controls did not appear";
     ASSERT_TRUE(tool.WaitUntilIdle(5000)) << "the tool never settled into its idle state";
     ASSERT_TRUE(tool.IsEnabled(START_BUTTON)) << "Start is disabled for the range 1 to 100";
+}
+
+void ToolTest::TearDown() {
+    tool.Kill();
+    displayTurn.Give();
 }
 
 void ToolTest::StartRange(const char* first, const char* last) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tests/end_to_end/Automation.h"
+#include "tests/window/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,13 @@ std::string ExpectedDivisorText(int32_t number);
 
 class ToolTest : public testing::Test {
   protected:
+    // Takes the display from other test processes, then starts the tool.
     void SetUp() override;
+    void TearDown() override;
+    // The tool's command-line arguments.
+    virtual const char* Arguments() const {
+        return "";
+    }
 
     // Types both ends of the range into their fields and clicks Start.
     void StartRange(const char* first, const char* last);
@@ -31,4 +38,5 @@ class ToolTest : public testing::Test {
     void ExpectRowsShowNumbers(int firstRow, int32_t firstNumber, int count);
 
     automation::ToolProcess tool;
+    DisplayTurn displayTurn;
 };
