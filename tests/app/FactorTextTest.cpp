@@ -94,8 +94,18 @@ TEST(FactorAndDivisorTexts, JoinWithTheGivenSeparator) {
     EXPECT_EQ(CallTextProcedure(PrimeFactorText, 12, nullptr), "223");
 }
 
+struct NamedProcedure {
+    const char* name;
+    TextProcedure call;
+};
+
+const NamedProcedure TEXT_PROCEDURES[] = {
+    {"PrimeFactorText", PrimeFactorText},
+    {"DivisorText", DivisorText},
+};
+
 // The caller keeps a sealed text before the call; the result lands behind it.
-class ResultConvention : public testing::TestWithParam<TextProcedure> {
+class FactorTextResultConvention : public testing::Test {
   protected:
     void SetUp() override {
         start = MarkScratch();
@@ -108,50 +118,62 @@ class ResultConvention : public testing::TestWithParam<TextProcedure> {
     char* start = nullptr;
 };
 
-TEST_P(ResultConvention, ResultStartsAtTheCursorWhichEndsOnItsZero) {
-    for (int32_t n : {-6, 0, 1, 12, 1024, 2095133040}) {
-        char* resultPosition = ScratchCursor;
-        char* result = GetParam()(n, ", ");
-        EXPECT_EQ(result, resultPosition) << "result of " << n << " not at the caller's cursor";
-        EXPECT_EQ(ScratchCursor, result + strlen(result))
-            << "cursor not on the terminating zero of the result of " << n;
-        EXPECT_STREQ(start, "kept") << "the caller's sealed text was overwritten";
-        ReleaseScratch(resultPosition);
+TEST_F(FactorTextResultConvention, ResultStartsAtTheCursorWhichEndsOnItsZero) {
+    for (const NamedProcedure& procedure : TEXT_PROCEDURES) {
+        SCOPED_TRACE(procedure.name);
+        for (int32_t n : {-6, 0, 1, 12, 1024, 2095133040}) {
+            char* resultPosition = ScratchCursor;
+            char* result = procedure.call(n, ", ");
+            EXPECT_EQ(result, resultPosition) << "result of " << n << " not at the caller's cursor";
+            EXPECT_EQ(ScratchCursor, result + strlen(result))
+                << "cursor not on the terminating zero of the result of " << n;
+            EXPECT_STREQ(start, "kept") << "the caller's sealed text was overwritten";
+            ReleaseScratch(resultPosition);
+        }
     }
 }
 
-TEST_P(ResultConvention, SeparatorLyingAtTheCursorIsCopiedBeforeTheResultCoversIt) {
-    // A text built and released at the cursor: the result is written over it.
-    char* separator = MarkScratch();
-    AppendText(" and also ");
-    ReleaseScratch(separator);
-    std::string expected = GetParam() == PrimeFactorText ? "2 and also 2 and also 3"
-                                                         : "1 and also 2 and also 3 and also 4 "
-                                                           "and also 6 and also 12";
-    EXPECT_EQ(GetParam()(12, separator), expected);
-    ReleaseScratch(separator);
+TEST_F(FactorTextResultConvention, SeparatorLyingAtTheCursorIsCopiedBeforeTheResultCoversIt) {
+    const char* expected[] = {
+        "2 and also 2 and also 3",
+        "1 and also 2 and also 3 and also 4 and also 6 and also 12",
+    };
+    for (int32_t i = 0; i < 2; i++) {
+        SCOPED_TRACE(TEXT_PROCEDURES[i].name);
+        // A text built and released at the cursor: the result is written over it.
+        char* separator = MarkScratch();
+        AppendText(" and also ");
+        ReleaseScratch(separator);
+        EXPECT_STREQ(TEXT_PROCEDURES[i].call(12, separator), expected[i]);
+        ReleaseScratch(separator);
+    }
 }
 
-TEST_P(ResultConvention, TextIsCutAtTheEndOfTheScratchBuffer) {
+TEST_F(FactorTextResultConvention, TextIsCutAtTheEndOfTheScratchBuffer) {
+    const char* expected[] = {"2, 2, 2", "1, 2, 3"};
     char* end = ScratchBuffer + SCRATCH_BUFFER_SIZE;
     char* nearEnd = end - 8;
-    memset(nearEnd - 4, 'x', 4);
-    ReleaseScratch(nearEnd);
-    char* result = GetParam()(2095133040, ", ");
-    EXPECT_EQ(result, nearEnd);
-    EXPECT_EQ(strlen(result), 7u) << "the text fills the room left, 7 characters and a zero";
-    EXPECT_EQ(std::string(result), GetParam() == PrimeFactorText ? "2, 2, 2" : "1, 2, 3");
-    EXPECT_EQ(ScratchCursor, end - 1);
-    EXPECT_EQ(end[-1], 0);
-    EXPECT_EQ(std::string(nearEnd - 4, 4), "xxxx") << "bytes before the result position changed";
+    for (int32_t i = 0; i < 2; i++) {
+        SCOPED_TRACE(TEXT_PROCEDURES[i].name);
+        memset(nearEnd - 4, 'x', 4);
+        ReleaseScratch(nearEnd);
+        char* result = TEXT_PROCEDURES[i].call(2095133040, ", ");
+        EXPECT_EQ(result, nearEnd);
+        EXPECT_STREQ(result, expected[i])
+            << "the text fills the room left, 7 characters and a zero";
+        EXPECT_EQ(ScratchCursor, end - 1);
+        EXPECT_EQ(end[-1], 0);
+        EXPECT_EQ(std::string(nearEnd - 4, 4), "xxxx")
+            << "bytes before the result position changed";
 
-    // With the cursor on the last byte only the empty text fits.
-    ReleaseScratch(end - 1);
-    result = GetParam()(12, ", ");
-    EXPECT_EQ(result, end - 1);
-    EXPECT_STREQ(result, "");
-    EXPECT_EQ(ScratchCursor, end - 1);
-    memset(nearEnd - 4, 0, 12);
+        // With the cursor on the last byte only the empty text fits.
+        ReleaseScratch(end - 1);
+        result = TEXT_PROCEDURES[i].call(12, ", ");
+        EXPECT_EQ(result, end - 1);
+        EXPECT_STREQ(result, "");
+        EXPECT_EQ(ScratchCursor, end - 1);
+        memset(nearEnd - 4, 0, 12);
+    }
 }
 
 int32_t CountBusyHeapBlocks() {
@@ -165,30 +187,29 @@ int32_t CountBusyHeapBlocks() {
     return count;
 }
 
-TEST_P(ResultConvention, LocalTextsAreFreedOnEveryPath) {
-    for (int32_t n : {INT32_MIN, -6, 0, 1, 2, 12, 2147483647, 2095133040}) {
-        int32_t before = CountBusyHeapBlocks();
-        char* resultPosition = ScratchCursor;
-        GetParam()(n, ", ");
-        ReleaseScratch(resultPosition);
-        GetParam()(n, nullptr);
-        ReleaseScratch(resultPosition);
-        EXPECT_EQ(CountBusyHeapBlocks(), before) << "AppHeap grows with every row for n = " << n;
-    }
-    // The cut path too.
+TEST_F(FactorTextResultConvention, LocalTextsAreFreedOnEveryPath) {
     char* end = ScratchBuffer + SCRATCH_BUFFER_SIZE;
-    int32_t before = CountBusyHeapBlocks();
-    ReleaseScratch(end - 3);
-    GetParam()(2095133040, ", ");
-    EXPECT_EQ(CountBusyHeapBlocks(), before) << "AppHeap grows when a text is cut";
-    memset(end - 3, 0, 3);
+    for (const NamedProcedure& procedure : TEXT_PROCEDURES) {
+        SCOPED_TRACE(procedure.name);
+        for (int32_t n : {INT32_MIN, -6, 0, 1, 2, 12, 2147483647, 2095133040}) {
+            int32_t before = CountBusyHeapBlocks();
+            char* resultPosition = ScratchCursor;
+            procedure.call(n, ", ");
+            ReleaseScratch(resultPosition);
+            procedure.call(n, nullptr);
+            ReleaseScratch(resultPosition);
+            EXPECT_EQ(CountBusyHeapBlocks(), before)
+                << "AppHeap grows with every row for n = " << n;
+        }
+        // The cut path too.
+        char* resultPosition = ScratchCursor;
+        int32_t before = CountBusyHeapBlocks();
+        ReleaseScratch(end - 3);
+        procedure.call(2095133040, ", ");
+        EXPECT_EQ(CountBusyHeapBlocks(), before) << "AppHeap grows when a text is cut";
+        memset(end - 3, 0, 3);
+        ReleaseScratch(resultPosition);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(FactorAndDivisorTexts, ResultConvention,
-                         testing::Values(PrimeFactorText, DivisorText),
-                         [](const testing::TestParamInfo<TextProcedure>& info) {
-                             return info.param == PrimeFactorText ? "PrimeFactorText"
-                                                                  : "DivisorText";
-                         });
 
 } // namespace
