@@ -28,7 +28,12 @@ start_wine_session() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     local fresh=""
     [ -d "$WINEPREFIX" ] || fresh=yes
-    "$WINESERVER" -p 2>/dev/null
+    if [ -n "$fresh" ]; then
+        # The server needs the prefix to exist: create it first and let its server end.
+        "$WINE64" wineboot.exe </dev/null >/dev/null 2>&1
+        "$WINESERVER" -w
+    fi
+    "$WINESERVER" -p
     "$WINE64" wineboot.exe </dev/null >/dev/null 2>&1
     if [ -n "$fresh" ] || [ ! -f "$WINEPREFIX/.window-manager-off" ]; then
         # Without a window manager Wine draws captions itself and gives its windows the
