@@ -49,8 +49,12 @@ border=$(((WIDTH - 600) / 2))
 client_left=$((X + border))
 client_top=$((Y + HEIGHT - 500 - border))
 xdotool mousemove $((client_left + 210)) $((client_top + 11)) click 1
-sleep 4
-import -window root build/screenshot.png
+if ! "$WINE64" build/x86_64/tests/wait_for_rows.exe 100 60 </dev/null >>build/run.log 2>&1; then
+    echo "the 100 rows did not appear"
+fi
+xdotool mousemove 0 0
+sleep 0.5
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage build/screenshot.png
 echo "screenshot: build/screenshot.png"
 xdotool key alt+F4
 status=0
