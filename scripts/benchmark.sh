@@ -9,8 +9,7 @@ build="${1:-build/x86_64}"
 
 source scripts/wine-session.sh
 trap stop_wine_session EXIT
-# A server already running for this prefix makes `wineserver -p` fail; it serves all the same.
-start_wine_session || true
+start_wine_session
 # Output to a file: Wine's service processes may hold a pipe open long after the run.
 output="$build/tool_benchmark.txt"
 status=0

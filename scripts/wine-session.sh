@@ -33,7 +33,8 @@ start_wine_session() {
         "$WINE64" wineboot.exe </dev/null >/dev/null 2>&1
         "$WINESERVER" -w
     fi
-    "$WINESERVER" -p
+    # A server that already runs for this prefix serves just as well.
+    "$WINESERVER" -p 2>/dev/null || true
     "$WINE64" wineboot.exe </dev/null >/dev/null 2>&1
     if [ -n "$fresh" ] || [ ! -f "$WINEPREFIX/.window-manager-off" ]; then
         # Without a window manager Wine draws captions itself and gives its windows the
