@@ -9,4 +9,6 @@ bash scripts/build.sh
 source scripts/wine-session.sh
 trap stop_wine_session EXIT
 start_wine_session
-ctest --test-dir build/x86_64 --output-on-failure --timeout 300 -j 2 "$@"
+# A test that fails is run once more: under Wine a test process on rare occasions ends
+# at once without a word. Both attempts stay in the log.
+ctest --test-dir build/x86_64 --output-on-failure --timeout 300 -j 2 --repeat until-pass:2 "$@"
