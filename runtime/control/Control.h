@@ -8,23 +8,24 @@
 
 // The operations of one control kind, each taking the control's window handle first. An
 // empty slot does nothing and yields 0, or the empty text for a text read. Texts read go
-// to the scratch cursor.
+// to the scratch cursor. A kind's table names the slots it fills; the rest stay empty.
 struct ControlOps {
-    void (*Destroy)(HWND control);
-    int32_t (*GetState)(HWND control);
-    void (*SetState)(HWND control, int32_t value);
-    void (*ReadText)(HWND control);
-    void (*SetText)(HWND control, char* text);
-    void (*AddRow)(HWND control, int32_t position, const char* text);
-    void (*AddRowWithImage)(HWND control, int32_t position, const char* text, HANDLE image);
-    void (*RemoveRow)(HWND control, int32_t row);
-    void (*ClearRows)(HWND control);
-    void (*Resize)(HWND control, int32_t x, int32_t y, int32_t width, int32_t height);
-    int32_t (*CountRows)(HWND control);
-    int32_t (*GetRowState)(HWND control, int32_t row);
-    void (*SetRowState)(HWND control, int32_t row, int32_t stateBits);
-    void (*ReadCell)(HWND control, int32_t row, int32_t column);
-    void (*SetCell)(HWND control, int32_t row, const char* text, int32_t column);
+    void (*Destroy)(HWND control) = nullptr;
+    int32_t (*GetState)(HWND control) = nullptr;
+    void (*SetState)(HWND control, int32_t value) = nullptr;
+    void (*ReadText)(HWND control) = nullptr;
+    void (*SetText)(HWND control, char* text) = nullptr;
+    void (*AddRow)(HWND control, int32_t position, const char* text) = nullptr;
+    void (*AddRowWithImage)(HWND control, int32_t position, const char* text,
+                            HANDLE image) = nullptr;
+    void (*RemoveRow)(HWND control, int32_t row) = nullptr;
+    void (*ClearRows)(HWND control) = nullptr;
+    void (*Resize)(HWND control, int32_t x, int32_t y, int32_t width, int32_t height) = nullptr;
+    int32_t (*CountRows)(HWND control) = nullptr;
+    int32_t (*GetRowState)(HWND control, int32_t row) = nullptr;
+    void (*SetRowState)(HWND control, int32_t row, int32_t stateBits) = nullptr;
+    void (*ReadCell)(HWND control, int32_t row, int32_t column) = nullptr;
+    void (*SetCell)(HWND control, int32_t row, const char* text, int32_t column) = nullptr;
 };
 
 struct ControlRecord {
@@ -58,7 +59,7 @@ void DisableControl(int32_t number, int32_t disabled);
 // Appends the control's text at the scratch cursor (a scratch text); the empty text for a
 // number that holds no control. Never writes past the end of ScratchBuffer.
 void ReadControlText(int32_t number);
-// Adds a row after `position` (-1: after the last row); a null text counts as "". Line
+// Inserts a row at `position` (-1: after the last row); a null text counts as "". Line
 // feeds in the text separate the row's columns. Does nothing for kinds without rows.
 void AddControlRow(int32_t number, int32_t position, const char* text);
 // 0 for kinds without rows.

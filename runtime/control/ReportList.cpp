@@ -166,21 +166,19 @@ void AttachImageList(HWND list, WPARAM kind, HIMAGELIST images) {
 } // namespace
 
 const ControlOps ReportListOps = {
-    nullptr,            // Destroy
-    FocusedRow,         // GetState
-    SelectRow,          // SetState
-    ReadFocusedRowText, // ReadText
-    SetFocusedRowText,  // SetText
-    AddRow,             // AddRow
-    InsertReportRow,    // AddRowWithImage
-    RemoveRow,          // RemoveRow
-    ClearRows,          // ClearRows
-    nullptr,            // Resize
-    CountRows,          // CountRows
-    GetRowState,        // GetRowState
-    SetRowState,        // SetRowState
-    ReadCell,           // ReadCell
-    SetCell,            // SetCell
+    .GetState = FocusedRow,             // index of the focused row, -1 when none
+    .SetState = SelectRow,              // select and focus a row; -1 clears both everywhere
+    .ReadText = ReadFocusedRowText,     // column 0 of the focused row
+    .SetText = SetFocusedRowText,       // the focused row's cells from line-feed pieces
+    .AddRow = AddRow,                   // a row without an image
+    .AddRowWithImage = InsertReportRow, // a row with a bitmap or icon
+    .RemoveRow = RemoveRow,             // LVM_DELETEITEM
+    .ClearRows = ClearRows,             // LVM_DELETEALLITEMS
+    .CountRows = CountRows,             // LVM_GETITEMCOUNT
+    .GetRowState = GetRowState,         // ROW_SELECTED, ROW_CHECKED
+    .SetRowState = SetRowState,         // ROW_SELECTED, ROW_CHECKED
+    .ReadCell = ReadCell,               // one cell's text
+    .SetCell = SetCell,                 // one cell's text; null counts as ""
 };
 
 uint32_t ReportListStyle(uint32_t flags) {

@@ -31,22 +31,10 @@ void SetPendingControl(const char* className, const ControlOps* ops, int32_t x, 
 }
 } // namespace
 
+// The caption is read through GetWindowTextA, as for every kind without ReadText.
 const ControlOps ButtonOps = {
-    nullptr,  // Destroy
-    GetCheck, // GetState
-    SetCheck, // SetState
-    nullptr,  // ReadText: the caption, through GetWindowTextA
-    nullptr,  // SetText
-    nullptr,  // AddRow
-    nullptr,  // AddRowWithImage
-    nullptr,  // RemoveRow
-    nullptr,  // ClearRows
-    nullptr,  // Resize
-    nullptr,  // CountRows
-    nullptr,  // GetRowState
-    nullptr,  // SetRowState
-    nullptr,  // ReadCell
-    nullptr,  // SetCell
+    .GetState = GetCheck, // BM_GETCHECK
+    .SetState = SetCheck, // BM_SETCHECK
 };
 
 // Every generic operation of an edit field or a label is the common one.
