@@ -1,8 +1,34 @@
-// The application: the main program with its processing loop, and the text procedures
-// that produce the factor and divisor columns.
+// The application: the main window with its processing loop, and the text procedures that
+// produce the factor and divisor columns.
 #pragma once
 
 #include <stdint.h>
+
+// The controls of the main window; each number is also the control's child-window
+// identifier.
+enum ControlNumber : int32_t {
+    RESULT_LIST = 0,
+    FROM_LABEL = 1,
+    FIRST_FIELD = 2,
+    TO_LABEL = 3,
+    LAST_FIELD = 4,
+    START_BUTTON = 5,
+    STOP_BUTTON = 6,
+    CLEAR_BUTTON = 7,
+};
+
+// Creates window 0 with its eight controls and the list's three columns. False when the
+// window or the parent for its controls cannot be set up; no control exists then.
+bool CreateMainWindow();
+
+enum class TurnOutcome {
+    Busy,  // the next turn has work: a row, an enabled state to set, a message to handle
+    Idle,  // nothing changes before the next message arrives
+    Close, // the window was asked to close: the loop ends
+};
+// One turn of the processing loop: poll one event without waiting, set the enabled states,
+// add at most one row, end the run after the last number, react to Start, Stop or Clear.
+TurnOutcome RunTurn();
 
 // a - (a / b) * b with truncating division: the remainder with the sign of a. Yields a
 // for b = 0 and 0 for b = -1 instead of faulting.

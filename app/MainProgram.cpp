@@ -1,161 +1,20 @@
-// The main program: window 0 with its entry row and result list, and the processing loop
-// that adds one row per turn while keeping the controls' enabled states in step.
+// The main program: the main window, then turns of the processing loop until the window is
+// closed.
 #include "app/App.h"
-#include "runtime/control/Control.h"
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
 
-#include <stdint.h>
-
-namespace {
-enum ControlNumber : int32_t {
-    RESULT_LIST = 0,
-    FROM_LABEL = 1,
-    FIRST_FIELD = 2,
-    TO_LABEL = 3,
-    LAST_FIELD = 4,
-    START_BUTTON = 5,
-    STOP_BUTTON = 6,
-    CLEAR_BUTTON = 7,
-};
-
-constexpr uint32_t MAIN_WINDOW_FLAGS = 0xC80001; // caption, system menu, centred on screen
-constexpr uint32_t DIGITS_ONLY = ES_NUMBER;
-constexpr char LINE_FEED[] = "\n";
-constexpr char SEPARATOR[] = ", ";
-
-int32_t runningFlag;
-int32_t currentNumber;
-int32_t lastNumber;
-int32_t turnEvent;
-StringSlot factorText;
-StringSlot divisorText;
-
-bool CreateMainWindow() {
-    if (CreateNumberedWindow(0, 0, 0, 600, 500, MAIN_WINDOW_FLAGS, "Primfaktoren und Teiler") ==
-        nullptr) {
-        return false;
-    }
-    if (SetControlParent(GetCurrentWindow()) == nullptr) {
-        return false;
-    }
-    CreateLabel(FROM_LABEL, 0, 4, 20, 16, "Von");
-    CreateEditField(FIRST_FIELD, 22, 1, 70, 20, "1", DIGITS_ONLY);
-    CreateLabel(TO_LABEL, 95, 4, 15, 16, "bis");
-    CreateEditField(LAST_FIELD, 112, 1, 70, 20, "100", DIGITS_ONLY);
-    CreateButton(START_BUTTON, 190, 1, 40, 20, "Start");
-    CreateButton(STOP_BUTTON, 240, 1, 40, 20, "Stop");
-    CreateButton(CLEAR_BUTTON, 290, 1, 40, 20, "Clear");
-    CreateReportList(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50);
-    AddReportColumn(RESULT_LIST, 1, "Primfaktoren", 200);
-    AddReportColumn(RESULT_LIST, 2, "Teiler", 336);
-    return true;
-}
-
-int32_t ReadFieldNumber(int32_t field) {
-    char* mark = MarkScratch();
-    ReadControlText(field);
-    SealScratch();
-    int32_t number = TextToNumber(mark);
-    ReleaseScratch(mark);
-    return number;
-}
-
-void SetEnabledStates() {
-    if (runningFlag) {
-        DisableControl(STOP_BUTTON, 0);
-        DisableControl(START_BUTTON, 1);
-        DisableControl(FIRST_FIELD, 1);
-        DisableControl(LAST_FIELD, 1);
-        DisableControl(CLEAR_BUTTON, 1);
-        return;
-    }
-    DisableControl(STOP_BUTTON, 1);
-    int32_t first = ReadFieldNumber(FIRST_FIELD);
-    int32_t last = ReadFieldNumber(LAST_FIELD);
-    DisableControl(START_BUTTON, first > last ? 1 : 0);
-    DisableControl(FIRST_FIELD, 0);
-    DisableControl(LAST_FIELD, 0);
-    DisableControl(CLEAR_BUTTON, CountControlRows(RESULT_LIST) != 0 ? 0 : 1);
-}
-
-void ProcessCurrentNumber() {
-    AssignFromScratch(&factorText, PrimeFactorText(currentNumber, SEPARATOR));
-    AssignFromScratch(&divisorText, DivisorText(currentNumber, SEPARATOR));
-
-    char* row = MarkScratch();
-    AppendNumber(currentNumber);
-    AppendText(LINE_FEED);
-    AppendText(factorText);
-    AppendText(LINE_FEED);
-    AppendText(divisorText);
-    SealScratch();
-    AddControlRow(RESULT_LIST, -1, row);
-    ReleaseScratch(row);
-
-    // The largest number has no successor: the range ends with its row.
-    if (currentNumber == INT32_MAX) {
-        runningFlag = 0;
-    } else {
-        currentNumber++;
-    }
-}
-
-void ReactToControl(int32_t control) {
-    switch (control) {
-    case START_BUTTON:
-        runningFlag = 1;
-        currentNumber = ReadFieldNumber(FIRST_FIELD);
-        lastNumber = ReadFieldNumber(LAST_FIELD);
-        break;
-    case STOP_BUTTON:
-        runningFlag = 0;
-        break;
-    case CLEAR_BUTTON:
-        ClearControlRows(RESULT_LIST);
-        break;
-    default:
-        break;
-    }
-}
-} // namespace
-
-void ClearApplicationState() {
-    runningFlag = 0;
-    currentNumber = 0;
-    lastNumber = 0;
-    turnEvent = 0;
-    factorText = nullptr;
-    divisorText = nullptr;
-}
-
 void MainProgram() {
-    runningFlag = 0;
     if (!CreateMainWindow()) {
         Shutdown();
     }
     for (;;) {
-        turnEvent = PollEvent();
-        // Taken now: enabling controls and adding a row can record newer control events
-        // (focus notifications, item changes) before this turn reacts to its own.
-        int32_t turnControl = turnEvent == EVENT_CONTROL ? EventControlNumber() : -1;
-
-        bool turnStartedIdle = runningFlag == 0;
-        SetEnabledStates();
-        if (runningFlag) {
-            ProcessCurrentNumber();
-        }
-        if (currentNumber > lastNumber) {
-            runningFlag = 0;
-        }
-        if (turnEvent == EVENT_CONTROL) {
-            ReactToControl(turnControl);
-        }
-        if (turnEvent == EVENT_CLOSE) {
+        TurnOutcome outcome = RunTurn();
+        if (outcome == TurnOutcome::Close) {
             break;
         }
-        // Idle with nothing queued: nothing can change before the next message arrives.
-        if (turnStartedIdle && runningFlag == 0 && turnEvent == 0) {
+        // Nothing can change before the next message arrives.
+        if (outcome == TurnOutcome::Idle) {
             WaitForMessage();
         }
     }

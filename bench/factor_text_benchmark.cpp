@@ -87,8 +87,6 @@ constexpr int32_t LARGE_FIRST = INT32_MAX - LARGE_COUNT + 1;
 
 } // namespace
 
-void ClearApplicationState() {}
-
 void MainProgram() {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);

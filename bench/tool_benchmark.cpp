@@ -206,8 +206,6 @@ void ExecutableSize(const char* relativePath) {
 }
 } // namespace
 
-void ClearApplicationState() {}
-
 void MainProgram() {
     double toolSeconds = 0;
     double toolRate = ToolRowsPerSecond(&toolSeconds);

@@ -12,8 +12,6 @@ int argumentCount;
 char** arguments;
 } // namespace
 
-void ClearApplicationState() {}
-
 void MainProgram() {
     testing::InitGoogleTest(&argumentCount, arguments);
     int result = RUN_ALL_TESTS();

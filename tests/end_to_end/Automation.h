@@ -8,6 +8,8 @@
 // that writes its exit status to an inherited file, and the client waits for that line.
 #pragma once
 
+#include "app/App.h"
+
 #include <windows.h>
 
 #include <stdint.h>
@@ -15,18 +17,8 @@
 
 namespace automation {
 
-// The tool's control numbers, which are also the controls' child-window identifiers.
-enum ToolControl : int {
-    RESULT_LIST = 0,
-    FROM_LABEL = 1,
-    FIRST_FIELD = 2,
-    TO_LABEL = 3,
-    LAST_FIELD = 4,
-    START_BUTTON = 5,
-    STOP_BUTTON = 6,
-    CLEAR_BUTTON = 7,
-};
-
+// The tool's controls are reached by the application's own control numbers (ControlNumber),
+// which are also their child-window identifiers.
 constexpr int TOOL_CONTROL_COUNT = 8;
 
 // Every read sent to the tool gives up after this long. The tool answers a message sent
