@@ -90,6 +90,9 @@ class ToolProcess {
     DWORD ThreadId() const {
         return process.dwThreadId;
     }
+    HANDLE ProcessHandle() const {
+        return process.hProcess;
+    }
 
     // Reads. A read that the tool does not answer in time yields "" or -1.
     std::string Text(HWND target) const;
