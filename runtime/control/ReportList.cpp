@@ -19,8 +19,8 @@ constexpr UINT STATE_IMAGE_EMPTY_BOX = 0x1000;
 constexpr UINT STATE_IMAGE_CHECKED_BOX = 0x2000;
 // Painting while rows arrive: at most once per interval, 25 times a second.
 constexpr UINT PAINT_INTERVAL_MS = 40;
-// The list's timer that ends a hold-back; list views number their own timers by the
-// addresses of their data, which are never this small odd number.
+// The list's timer that ends a hold-back. Wine's list view numbers its own timers by the
+// addresses of its data, which are never this small odd number.
 constexpr UINT_PTR PAINT_TIMER = 0x2519;
 // The list's user data word while its painting is held back.
 constexpr LONG_PTR PAINTING_HELD_BACK = 1;
