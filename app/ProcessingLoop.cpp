@@ -74,6 +74,12 @@ void SetEnabledStates() {
 void ProcessCurrentNumber() {
     AssignFromScratch(&factorText, PrimeFactorText(currentNumber, SEPARATOR));
     AssignFromScratch(&divisorText, DivisorText(currentNumber, SEPARATOR));
+    // A slot that holds no text after the assignment could not get its copy. Every row of
+    // the list must be whole, so the run ends after the last one as if Stop were clicked.
+    if (factorText == nullptr || divisorText == nullptr) {
+        runningFlag = 0;
+        return;
+    }
 
     char* row = MarkScratch();
     AppendNumber(currentNumber);
@@ -82,8 +88,13 @@ void ProcessCurrentNumber() {
     AppendText(LINE_FEED);
     AppendText(divisorText);
     SealScratch();
-    AddControlRow(RESULT_LIST, -1, row);
+    bool added = AddControlRow(RESULT_LIST, -1, row);
     ReleaseScratch(row);
+    // The list refused the row (out of memory, most likely): no gap may follow.
+    if (!added) {
+        runningFlag = 0;
+        return;
+    }
 
     // The largest number has no successor: the range ends with its row.
     if (currentNumber == INT32_MAX) {

@@ -1,25 +1,38 @@
 // Figures for the built tool on this machine, driven from outside as the end-to-end cases
-// drive it: its row rate against a bare insertion loop, its slowest and median row near
-// 2^31, its processor time while idle, and the sizes of both executables.
+// drive it: its row rate for small numbers and for numbers below 2^31, each against a bare
+// insertion loop; the cost of one turn without a row, timed in this process against a
+// real main window; the tool's private bytes per row; its processor time while idle; and
+// the sizes of both executables.
 #include "app/App.h"
+#include "runtime/control/Control.h"
 #include "runtime/core/Core.h"
+#include "runtime/window/Window.h"
 #include "tests/end_to_end/Automation.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
-#include <algorithm>
 #include <stdio.h>
+#include <string.h>
 #include <string>
 #include <vector>
 
 using namespace automation;
 
 namespace {
-constexpr int RATE_ROWS = 2000;
-constexpr DWORD IDLE_MS = 10000;
+constexpr int RATE_ROWS = 20000;
+// The bare loop pays a repaint for every row: a few hundred rows give its rate.
+constexpr int BARE_ROWS = 600;
+constexpr int MEMORY_ROWS = 100000;
+constexpr int32_t LARGEST = 2147483647;
+constexpr int IDLE_TURNS = 20000;
+constexpr DWORD IDLE_MS = 5000;
+// The user address space of a 32-bit process.
+constexpr double ADDRESS_SPACE_32 = 2147483648.0;
 
-void Print(const char* format, double a = 0, double b = 0, double c = 0, double d = 0) {
-    printf(format, a, b, c, d);
+void Print(const char* format, double a = 0, double b = 0, double c = 0, double d = 0,
+           double e = 0) {
+    printf(format, a, b, c, d, e);
     fflush(stdout);
 }
 
@@ -29,66 +42,72 @@ void Print(const char* format, double a = 0, double b = 0, double c = 0, double 
     ExitProcess(1);
 }
 
+std::string Text(int32_t number) {
+    return std::to_string(number);
+}
+
+// The first of the `count` numbers that end at the largest one.
+int32_t FirstBelowLargest(int count) {
+    return LARGEST - (count - 1);
+}
+
 void LaunchIdleTool(ToolProcess* tool) {
     if (!tool->Launch(TOOL_EXECUTABLE, "", 20000) || !tool->WaitUntilIdle(5000)) {
         GiveUp("the tool did not start");
     }
 }
 
-void StartRange(ToolProcess* tool, const char* first, const char* last) {
-    if (!tool->TypeIntoField(FIRST_FIELD, first) || !tool->TypeIntoField(LAST_FIELD, last) ||
+void StartRange(ToolProcess* tool, int32_t first, int32_t last) {
+    if (!tool->TypeIntoField(FIRST_FIELD, Text(first).c_str()) ||
+        !tool->TypeIntoField(LAST_FIELD, Text(last).c_str()) ||
         !WaitUntil([&] { return tool->IsEnabled(START_BUTTON); }, 2000) ||
         !tool->Click(START_BUTTON)) {
         GiveUp("could not start a range");
     }
 }
 
-// Asks for the row count as fast as the tool answers, which is once per turn of its loop,
-// and notes when each row appeared. Returns the times of rows 1 to `rows`.
-std::vector<double> RowTimes(const ToolProcess& tool, int rows, DWORD timeoutMs) {
-    std::vector<double> times;
-    double deadline = NowMs() + timeoutMs;
-    while (static_cast<int>(times.size()) < rows && NowMs() < deadline) {
-        int count = tool.RowCount();
-        double now = NowMs();
-        while (static_cast<int>(times.size()) < count) {
-            times.push_back(now);
-        }
-    }
-    if (static_cast<int>(times.size()) < rows) {
-        GiveUp("the run did not end in time");
-    }
-    return times;
-}
-
-// The tool's rate for the rows 1 to 2000: from the first row to the last.
-double ToolRowsPerSecond(double* seconds) {
-    ToolProcess tool;
-    LaunchIdleTool(&tool);
-    StartRange(&tool, "1", std::to_string(RATE_ROWS).c_str());
-    // A count every 50 ms: frequent enough for a run of seconds, rare enough not to slow it.
-    double first = 0;
-    if (!WaitUntil([&] { return tool.RowCount() >= 1; }, 5000)) {
-        GiveUp("no first row");
-    }
-    first = NowMs();
-    double last = 0;
+// Runs the range to its end. The row count is asked for rarely, since every question
+// costs the busy tool a message; the end shows in Stop's state, which is read without it.
+// Returns the rate from the first row seen to the end of the run.
+double RunToEnd(ToolProcess* tool, int32_t first, int rows, DWORD timeoutMs) {
+    int before = tool->RowCount();
+    StartRange(tool, first, static_cast<int32_t>(first + (rows - 1)));
+    int seen = 0;
     if (!WaitUntil(
             [&] {
-                Sleep(45);
-                last = NowMs();
-                return tool.RowCount() >= RATE_ROWS;
+                seen = tool->RowCount() - before;
+                return seen >= 1;
             },
-            600000)) {
-        GiveUp("the range 1 to 2000 did not end");
+            5000)) {
+        GiveUp("no first row");
     }
-    *seconds = (last - first) / 1000.0;
-    return (RATE_ROWS - 1) / *seconds;
+    double start = NowMs();
+    double end = 0;
+    if (!WaitUntil(
+            [&] {
+                end = NowMs();
+                return !tool->IsEnabled(STOP_BUTTON);
+            },
+            timeoutMs)) {
+        GiveUp("the run did not end in time");
+    }
+    if (tool->RowCount() - before != rows) {
+        GiveUp("the run ended with a wrong number of rows");
+    }
+    return (rows - seen) / ((end - start) / 1000.0);
 }
 
-// The same rows into the same kind of list in the same kind of window, with one message
-// taken per row and nothing else: the floor for a row here.
-double BareRowsPerSecond(double* seconds) {
+double ToolRowsPerSecond(int32_t first, double* seconds) {
+    ToolProcess tool;
+    LaunchIdleTool(&tool);
+    double rate = RunToEnd(&tool, first, RATE_ROWS, 600000);
+    *seconds = RATE_ROWS / rate;
+    return rate;
+}
+
+// Rows from `first` on into the same kind of list in the same kind of window, with one
+// message taken per row and nothing else: insert a row, take one message, repeat.
+double BareRowsPerSecond(int32_t first) {
     InitCommonControls();
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass = {};
@@ -125,16 +144,17 @@ double BareRowsPerSecond(double* seconds) {
     }
     // The texts come first, so the loop times the list and the messages alone.
     std::vector<std::string> cells[3];
-    for (int number = 1; number <= RATE_ROWS; number++) {
+    for (int row = 0; row < BARE_ROWS; row++) {
+        int32_t number = static_cast<int32_t>(first + row);
         char* mark = MarkScratch();
-        cells[0].push_back(std::to_string(number));
+        cells[0].push_back(Text(number));
         cells[1].push_back(PrimeFactorText(number, ", "));
         ReleaseScratch(mark);
         cells[2].push_back(DivisorText(number, ", "));
         ReleaseScratch(mark);
     }
     double start = NowMs();
-    for (int row = 0; row < RATE_ROWS; row++) {
+    for (int row = 0; row < BARE_ROWS; row++) {
         MSG message;
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
@@ -153,34 +173,181 @@ double BareRowsPerSecond(double* seconds) {
             SendMessageA(list, LVM_SETITEMTEXTA, inserted, reinterpret_cast<LPARAM>(&cell));
         }
     }
-    *seconds = (NowMs() - start) / 1000.0;
-    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != RATE_ROWS) {
+    double seconds = (NowMs() - start) / 1000.0;
+    if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != BARE_ROWS) {
         GiveUp("the bare loop lost rows");
     }
     DestroyWindow(window);
-    return RATE_ROWS / *seconds;
+    UnregisterClassA("BareInsertionLoop", instance);
+    return BARE_ROWS / seconds;
 }
 
-// The time each of the 100 rows below 2^31 took, from the row before it to its own.
-void RowsNearLargestNumber() {
-    ToolProcess tool;
-    LaunchIdleTool(&tool);
-    // One number more in front, so that each of the 100 has a row before it.
-    StartRange(&tool, "2147483547", "2147483647");
-    std::vector<double> times = RowTimes(tool, 101, 120000);
-    std::vector<double> rowMs;
-    int slowest = 1;
-    for (int row = 1; row < 101; row++) {
-        rowMs.push_back(times[row] - times[row - 1]);
-        if (rowMs.back() > rowMs[slowest - 1]) {
-            slowest = row;
+void RowRates() {
+    double smallSeconds = 0;
+    double small = ToolRowsPerSecond(1, &smallSeconds);
+    double bareSmall = BareRowsPerSecond(1);
+    Print("(1) rows 1..20000: tool %.0f rows/s (%.2f s), bare per-row loop %.1f rows/s; "
+          "tool / bare = %.1f\n",
+          small, smallSeconds, bareSmall, small / bareSmall);
+    double largeSeconds = 0;
+    int32_t first = FirstBelowLargest(RATE_ROWS);
+    double large = ToolRowsPerSecond(first, &largeSeconds);
+    double bareLarge = BareRowsPerSecond(first);
+    Print("    the 20000 rows %.0f..2147483647: tool %.0f rows/s (%.2f s), bare per-row loop "
+          "%.1f rows/s; tool / bare = %.1f\n",
+          first, large, largeSeconds, bareLarge, large / bareLarge);
+    Print("    rows below 2^31 / rows of 1..20000 = %.2f\n", large / small);
+    Print("    (bare loop over its first %.0f rows)\n", BARE_ROWS);
+}
+
+double MicrosecondsEach(double startMs, int count) {
+    return (NowMs() - startMs) * 1000.0 / count;
+}
+
+// The turn as the tool runs it, in this process against a real main window.
+void TurnCost() {
+    if (!CreateMainWindow()) {
+        GiveUp("no main window in the benchmark");
+    }
+    DWORD settle = GetTickCount();
+    while (GetTickCount() - settle < 300) {
+        if (RunTurn() == TurnOutcome::Idle) {
+            Sleep(1);
         }
     }
-    double slowestMs = rowMs[slowest - 1];
-    std::sort(rowMs.begin(), rowMs.end());
-    double medianMs = (rowMs[49] + rowMs[50]) / 2;
-    Print("(2) rows for 2147483548..2147483647: slowest %.1f ms (for %.0f), median %.1f ms\n",
-          slowestMs, 2147483547.0 + slowest, medianMs);
+    double start = NowMs();
+    int idle = 0;
+    for (int turn = 0; turn < IDLE_TURNS; turn++) {
+        idle += RunTurn() == TurnOutcome::Idle ? 1 : 0;
+    }
+    double turnUs = MicrosecondsEach(start, IDLE_TURNS);
+
+    MSG message;
+    start = NowMs();
+    for (int i = 0; i < IDLE_TURNS; i++) {
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    }
+    double peekUs = MicrosecondsEach(start, IDLE_TURNS);
+
+    // The five states a running turn sets, each already as wanted, as in every turn of a
+    // run but its first.
+    const int32_t states[][2] = {
+        {STOP_BUTTON, 0}, {START_BUTTON, 1}, {FIRST_FIELD, 1}, {LAST_FIELD, 1}, {CLEAR_BUTTON, 1}};
+    for (const auto& state : states) {
+        DisableControl(state[0], state[1]);
+    }
+    HWND handles[5];
+    for (int i = 0; i < 5; i++) {
+        handles[i] = GetDlgItem(GetCurrentWindow(), states[i][0]);
+    }
+    start = NowMs();
+    for (int i = 0; i < IDLE_TURNS; i++) {
+        for (const auto& state : states) {
+            DisableControl(state[0], state[1]);
+        }
+    }
+    double fiveStatesUs = MicrosecondsEach(start, IDLE_TURNS);
+    start = NowMs();
+    for (int i = 0; i < IDLE_TURNS / 10; i++) {
+        for (int control = 0; control < 5; control++) {
+            EnableWindow(handles[control], states[control][1] == 0);
+        }
+    }
+    double fiveCallsUs = MicrosecondsEach(start, IDLE_TURNS / 10);
+    CloseAllWindows();
+
+    Print("(3) one turn without a row (idle, nothing queued, %.0f of %.0f turns idle): %.1f us\n",
+          idle, IDLE_TURNS, turnUs);
+    Print("    PeekMessageA on an empty queue: %.1f us\n", peekUs);
+    Print("    the five enabled states of a running turn, already set: %.2f us "
+          "(five EnableWindow calls that change nothing: %.1f us)\n",
+          fiveStatesUs, fiveCallsUs);
+}
+
+// Private bytes of another process: what GetProcessMemoryInfo calls its private usage, and
+// the committed private pages of its address space, added up region by region.
+struct Memory {
+    double privateUsage;
+    double committedPrivate;
+};
+
+Memory MemoryOf(HANDLE process) {
+    Memory memory = {};
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters)) {
+        memory.privateUsage = static_cast<double>(counters.PrivateUsage);
+    }
+    MEMORY_BASIC_INFORMATION region = {};
+    for (char* address = nullptr;
+         VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;
+         address = static_cast<char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
+            memory.committedPrivate += static_cast<double>(region.RegionSize);
+        }
+        if (region.RegionSize == 0) {
+            break;
+        }
+    }
+    return memory;
+}
+
+// Waits until the tool's memory stops changing after a run or a Clear.
+Memory SettledMemoryOf(HANDLE process) {
+    Sleep(300);
+    return MemoryOf(process);
+}
+
+// Characters of a row's three texts, on average over every 100th of `count` numbers.
+double MeanRowCharacters(int32_t first, int count) {
+    double characters = 0;
+    int sampled = 0;
+    for (int i = 0; i < count; i += 100) {
+        int32_t number = static_cast<int32_t>(first + i);
+        char* mark = MarkScratch();
+        characters += static_cast<double>(Text(number).size());
+        characters += static_cast<double>(strlen(PrimeFactorText(number, ", ")));
+        ReleaseScratch(mark);
+        characters += static_cast<double>(strlen(DivisorText(number, ", ")));
+        ReleaseScratch(mark);
+        sampled++;
+    }
+    return characters / sampled;
+}
+
+// One tool of its own per range, so that no row reuses what an earlier run left free.
+void MemoryPerRow(const char* rows, int32_t first) {
+    ToolProcess tool;
+    LaunchIdleTool(&tool);
+    HANDLE process = tool.ProcessHandle();
+    Memory start = SettledMemoryOf(process);
+    RunToEnd(&tool, first, MEMORY_ROWS, 900000);
+    Memory filled = SettledMemoryOf(process);
+    if (!tool.Click(CLEAR_BUTTON) || !WaitUntil([&] { return tool.RowCount() == 0; }, 10000)) {
+        GiveUp("Clear did not empty the list");
+    }
+    Memory cleared = SettledMemoryOf(process);
+
+    double characters = MeanRowCharacters(first, MEMORY_ROWS);
+    double perRow = (filled.committedPrivate - start.committedPrivate) / MEMORY_ROWS;
+    double usagePerRow = (filled.privateUsage - start.privateUsage) / MEMORY_ROWS;
+    // The list keeps its texts as UTF-16, a zero after each of the three: the same bytes
+    // in a 32-bit process. The rest is item records, pointers and heap block headers,
+    // about half as large there.
+    double textBytes = 2 * (characters + 3);
+    double estimate32 = textBytes + (perRow - textBytes) / 2;
+    double room = ADDRESS_SPACE_32 - start.committedPrivate;
+    printf("(4) %s, 100000 rows:\n", rows);
+    Print("    %.0f private bytes per row (committed private pages; PrivateUsage gives %.0f), "
+          "%.1f characters a row\n",
+          perRow, usagePerRow, characters);
+    Print("    the tool at start %.1f MB, with the rows %.1f MB, after Clear %.1f MB\n",
+          start.committedPrivate / 1e6, filled.committedPrivate / 1e6,
+          cleared.committedPrivate / 1e6);
+    Print("    a 2 GB process holds %.2f million such rows at this figure, %.2f million at the "
+          "32-bit estimate of %.0f bytes a row\n",
+          room / perRow / 1e6, room / estimate32 / 1e6, estimate32);
 }
 
 void IdleProcessorTime() {
@@ -190,7 +357,7 @@ void IdleProcessorTime() {
     double before = tool.ProcessorSeconds();
     Sleep(IDLE_MS);
     double used = tool.ProcessorSeconds() - before;
-    Print("(3) idle with the window open: %.3f processor seconds in %.0f s\n", used,
+    Print("    idle with the window open: %.3f processor seconds in %.0f s\n", used,
           IDLE_MS / 1000.0);
 }
 
@@ -198,23 +365,19 @@ void ExecutableSize(const char* relativePath) {
     std::string path = WindowsPathOf((std::string(SOURCE_DIR) + "/" + relativePath).c_str());
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
-        printf("(4) %s: not built\n", relativePath);
+        printf("(5) %s: not built\n", relativePath);
     } else {
-        printf("(4) %s: %lu bytes\n", relativePath, data.nFileSizeLow);
+        printf("(5) %s: %lu bytes\n", relativePath, data.nFileSizeLow);
     }
     fflush(stdout);
 }
 } // namespace
 
 void MainProgram() {
-    double toolSeconds = 0;
-    double toolRate = ToolRowsPerSecond(&toolSeconds);
-    double bareSeconds = 0;
-    double bareRate = BareRowsPerSecond(&bareSeconds);
-    Print("(1) rows 1..2000: tool %.1f rows/s (%.2f s), bare loop %.1f rows/s (%.2f s)\n", toolRate,
-          toolSeconds, bareRate, bareSeconds);
-    Print("    tool / bare loop = %.2f\n", toolRate / bareRate);
-    RowsNearLargestNumber();
+    TurnCost();
+    RowRates();
+    MemoryPerRow("1..100000", 1);
+    MemoryPerRow("the numbers below 2^31", FirstBelowLargest(MEMORY_ROWS));
     IdleProcessorTime();
     ExecutableSize("build/i686/primfaktoren.exe");
     ExecutableSize("build/x86_64/primfaktoren.exe");

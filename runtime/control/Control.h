@@ -15,8 +15,9 @@ struct ControlOps {
     void (*SetState)(HWND control, int32_t value) = nullptr;
     void (*ReadText)(HWND control) = nullptr;
     void (*SetText)(HWND control, char* text) = nullptr;
-    void (*AddRow)(HWND control, int32_t position, const char* text) = nullptr;
-    void (*AddRowWithImage)(HWND control, int32_t position, const char* text,
+    // Both row insertions say whether the whole row was added.
+    bool (*AddRow)(HWND control, int32_t position, const char* text) = nullptr;
+    bool (*AddRowWithImage)(HWND control, int32_t position, const char* text,
                             HANDLE image) = nullptr;
     void (*RemoveRow)(HWND control, int32_t row) = nullptr;
     void (*ClearRows)(HWND control) = nullptr;
@@ -54,14 +55,17 @@ void InitControlRuntime();
 // Sets the parent of every control created from now on; returns the handle.
 HWND SetControlParent(HWND parent);
 
-// Any nonzero `disabled` disables the control, zero enables it.
+// Any nonzero `disabled` disables the control, zero enables it. A control already in the
+// wanted state is left alone, as the platform would leave it.
 void DisableControl(int32_t number, int32_t disabled);
 // Appends the control's text at the scratch cursor (a scratch text); the empty text for a
 // number that holds no control. Never writes past the end of ScratchBuffer.
 void ReadControlText(int32_t number);
 // Inserts a row at `position` (-1: after the last row); a null text counts as "". Line
-// feeds in the text separate the row's columns. Does nothing for kinds without rows.
-void AddControlRow(int32_t number, int32_t position, const char* text);
+// feeds in the text separate the row's columns. True when the row was added with all its
+// cells; false when the list refused it or could not take every cell (no part of the row
+// stays then), and for kinds without rows.
+bool AddControlRow(int32_t number, int32_t position, const char* text);
 // 0 for kinds without rows.
 int32_t CountControlRows(int32_t number);
 void ClearControlRows(int32_t number);
@@ -76,8 +80,8 @@ void SetControlState(int32_t number, int32_t value);
 // Replaces the report list's focused row, one line-feed separated piece per column. Cuts
 // the text in place at its line feeds.
 void SetControlText(int32_t number, char* text);
-// AddControlRow with a bitmap or icon shown in the row.
-void AddControlRowWithImage(int32_t number, int32_t position, const char* text, HANDLE image);
+// AddControlRow with a bitmap or icon shown in the row; the same result.
+bool AddControlRowWithImage(int32_t number, int32_t position, const char* text, HANDLE image);
 void RemoveControlRow(int32_t number, int32_t row);
 // ROW_SELECTED and ROW_CHECKED bits of a report list's row.
 int32_t GetControlRowState(int32_t number, int32_t row);
@@ -87,7 +91,10 @@ void ReadControlCell(int32_t number, int32_t row, int32_t column);
 // A null text counts as "".
 void SetControlCell(int32_t number, int32_t row, const char* text, int32_t column);
 
-// Each returns the new control's window handle, null on failure.
+// Each returns the new control's window handle, null on failure. A visible report list
+// holds back its painting while rows arrive and shows them at most every 40 ms, through a
+// timer on the list that the thread's message loop dispatches like any other message;
+// once rows stop, it is painted whole within that time.
 HWND CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                   const char* caption);
 HWND CreateEditField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,

@@ -72,11 +72,16 @@ ControlRecord* WritableControlRecord(int32_t number);
 HWND CreateControlWindow(int32_t number, uint32_t style, uint32_t extendedStyle);
 
 // Inserts a row at `position` (-1: after the last); line feeds in text separate the
-// columns. The caller's text is left unchanged; a null text counts as "".
-void InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image);
+// columns. The caller's text is left unchanged; a null text counts as "". True when the
+// row went in with all its cells; false, with nothing of it left in the list, when the
+// list refused it, a cell could not be set or the text could not be copied. A visible
+// list holds back its painting while rows arrive and shows them within 40 ms, through a
+// timer on the list that the thread's message loop dispatches.
+bool InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image);
 // Sets columns 1, 2, ... of `row` from the line-feed separated pieces, cutting them in
-// place.
-void SetRowCells(HWND list, int32_t row, char* pieces);
+// place. False when a column of the list did not take its piece; pieces beyond the last
+// column are sent all the same and do not count.
+bool SetRowCells(HWND list, int32_t row, char* pieces);
 // The image lists' index of a bitmap or icon, adding it on first sight; -1 when none.
 int32_t ImageIndexFor(HANDLE image);
 

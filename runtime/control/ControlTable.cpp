@@ -80,7 +80,14 @@ HWND CreateControlWindow(int32_t number, uint32_t style, uint32_t extendedStyle)
 }
 
 void DisableControl(int32_t number, int32_t disabled) {
-    EnableWindow(LookupControlRecord(number)->handle, disabled == 0);
+    HWND handle = LookupControlRecord(number)->handle;
+    bool enable = disabled == 0;
+    // The loop sets five states every turn; reading one is cheap where an EnableWindow
+    // that changes nothing still costs a call into the window server.
+    if ((IsWindowEnabled(handle) != FALSE) == enable) {
+        return;
+    }
+    EnableWindow(handle, enable);
 }
 
 void ReadControlText(int32_t number) {
@@ -111,11 +118,12 @@ void ReadControlText(int32_t number) {
     *ScratchCursor = 0;
 }
 
-void AddControlRow(int32_t number, int32_t position, const char* text) {
+bool AddControlRow(int32_t number, int32_t position, const char* text) {
     const ControlRecord* record = LookupControlRecord(number);
-    if (OpsOf(record)->AddRow != nullptr) {
-        OpsOf(record)->AddRow(record->handle, position, text != nullptr ? text : "");
+    if (OpsOf(record)->AddRow == nullptr) {
+        return false;
     }
+    return OpsOf(record)->AddRow(record->handle, position, text != nullptr ? text : "");
 }
 
 int32_t CountControlRows(int32_t number) {
@@ -149,12 +157,13 @@ void SetControlText(int32_t number, char* text) {
     }
 }
 
-void AddControlRowWithImage(int32_t number, int32_t position, const char* text, HANDLE image) {
+bool AddControlRowWithImage(int32_t number, int32_t position, const char* text, HANDLE image) {
     const ControlRecord* record = LookupControlRecord(number);
-    if (OpsOf(record)->AddRowWithImage != nullptr) {
-        OpsOf(record)->AddRowWithImage(record->handle, position, text != nullptr ? text : "",
-                                       image);
+    if (OpsOf(record)->AddRowWithImage == nullptr) {
+        return false;
     }
+    return OpsOf(record)->AddRowWithImage(record->handle, position, text != nullptr ? text : "",
+                                          image);
 }
 
 void RemoveControlRow(int32_t number, int32_t row) {

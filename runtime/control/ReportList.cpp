@@ -17,6 +17,13 @@ constexpr int32_t CELL_TEXT_LIMIT = 10000;
 constexpr UINT SELECTED_AND_FOCUSED = LVIS_SELECTED | LVIS_FOCUSED;
 constexpr UINT STATE_IMAGE_EMPTY_BOX = 0x1000;
 constexpr UINT STATE_IMAGE_CHECKED_BOX = 0x2000;
+// Painting while rows arrive: at most once per interval, 25 times a second.
+constexpr UINT PAINT_INTERVAL_MS = 40;
+// The list's timer that ends a hold-back. Wine's list view numbers its own timers by the
+// addresses of its data, which are never this small odd number.
+constexpr UINT_PTR PAINT_TIMER = 0x2519;
+// The list's user data word while its painting is held back.
+constexpr LONG_PTR PAINTING_HELD_BACK = 1;
 
 // Cuts text at its first line feed; returns where the rest starts (at the terminating
 // zero when there is no line feed).
@@ -109,8 +116,8 @@ void SetFocusedRowText(HWND list, char* text) {
     SetRowCells(list, row, rest);
 }
 
-void AddRow(HWND list, int32_t position, const char* text) {
-    InsertReportRow(list, position, text, nullptr);
+bool AddRow(HWND list, int32_t position, const char* text) {
+    return InsertReportRow(list, position, text, nullptr);
 }
 
 void RemoveRow(HWND list, int32_t row) {
@@ -155,6 +162,110 @@ void ReadCell(HWND list, int32_t row, int32_t column) {
 
 void SetCell(HWND list, int32_t row, const char* text, int32_t column) {
     SetItemText(list, row, column, text != nullptr ? text : "");
+}
+
+// WM_SETREDRAW that leaves WS_VISIBLE as it was. Wine's list view keeps the message to
+// itself; Windows' list view passes it on to the default processing, which clears the bit
+// when drawing goes off (the list would then leave the Tab order and read as hidden,
+// though it stays on the screen) and sets it when drawing comes back (a hidden list would
+// show).
+void SetListRedraw(HWND list, BOOL redraw) {
+    LONG_PTR before = GetWindowLongPtrA(list, GWL_STYLE);
+    SendMessageA(list, WM_SETREDRAW, redraw, 0);
+    LONG_PTR after = GetWindowLongPtrA(list, GWL_STYLE);
+    if (((before ^ after) & WS_VISIBLE) != 0) {
+        SetWindowLongPtrA(list, GWL_STYLE, (after & ~WS_VISIBLE) | (before & WS_VISIBLE));
+    }
+}
+
+// Draws the list's client area as its own painting would, first off the screen, then onto
+// it in one step: erasing the list and drawing it anew on the screen 25 times a second
+// would flicker. The header, a child window, is left to paint itself. False when the
+// drawing surfaces could not be had; nothing is drawn then.
+bool PaintClientAtOnce(HWND list, const RECT& client) {
+    HDC screen = GetDCEx(list, nullptr, DCX_CACHE | DCX_CLIPCHILDREN);
+    if (screen == nullptr) {
+        return false;
+    }
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP image = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    bool painted = false;
+    if (memory != nullptr && image != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, image);
+        SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        painted = BitBlt(screen, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY) != FALSE;
+        SelectObject(memory, previous);
+    }
+    if (image != nullptr) {
+        DeleteObject(image);
+    }
+    if (memory != nullptr) {
+        DeleteDC(memory);
+    }
+    ReleaseDC(list, screen);
+    return painted;
+}
+
+// Draws the frame alone, with the client edge and the scroll bars: the region handed to
+// the platform covers the window but not its client area.
+void PaintFrame(HWND list, const RECT& client) {
+    RECT outer = {};
+    GetWindowRect(list, &outer);
+    MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&outer), 2);
+    HRGN frame = CreateRectRgnIndirect(&outer);
+    HRGN inside = CreateRectRgnIndirect(&client);
+    if (frame != nullptr && inside != nullptr &&
+        CombineRgn(frame, frame, inside, RGN_DIFF) != ERROR) {
+        RedrawWindow(list, nullptr, frame,
+                     RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_NOCHILDREN);
+    }
+    if (frame != nullptr) {
+        DeleteObject(frame);
+    }
+    if (inside != nullptr) {
+        DeleteObject(inside);
+    }
+}
+
+// The timer of a hold-back: drawing comes back on, the list is drawn whole, as a full
+// repaint draws it, and the timer ends.
+void CALLBACK ResumePainting(HWND list, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(list, timer);
+    SetWindowLongPtrA(list, GWLP_USERDATA, 0);
+    SetListRedraw(list, TRUE);
+    RECT client = {};
+    if (!GetClientRect(list, &client) || IsRectEmpty(&client) || !PaintClientAtOnce(list, client)) {
+        RedrawWindow(list, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return;
+    }
+    // The client shows everything now, so what the list marked for repainting is done.
+    RedrawWindow(list, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+    PaintFrame(list, client);
+    RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// Every row added to a visible list costs it a repaint and a scroll-bar update, which
+// under Wine take far longer than the row itself. The first row of a burst therefore
+// turns the list's drawing off and arms its timer; rows that follow within the interval
+// cost no painting, and the timer shows them all at once.
+void HoldBackPainting(HWND list) {
+    if (GetWindowLongPtrA(list, GWLP_USERDATA) == PAINTING_HELD_BACK || !IsWindowVisible(list)) {
+        return;
+    }
+    // Without the timer nothing would turn drawing on again: the list then paints each row.
+    if (SetTimer(list, PAINT_TIMER, PAINT_INTERVAL_MS, ResumePainting) == 0) {
+        return;
+    }
+    SetWindowLongPtrA(list, GWLP_USERDATA, PAINTING_HELD_BACK);
+    SetListRedraw(list, FALSE);
+}
+
+int32_t ColumnCount(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    return header != nullptr ? static_cast<int32_t>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0))
+                             : 0;
 }
 
 // Attaches a shared image list to the list unless it already has one of this kind.
@@ -259,9 +370,9 @@ void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t w
                  reinterpret_cast<LPARAM>(&column));
 }
 
-void InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image) {
+bool InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image) {
     if (list == nullptr) {
-        return;
+        return false;
     }
     if (position == -1) {
         position = CountRows(list);
@@ -278,33 +389,40 @@ void InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image
         }
     }
     // The pieces are cut in a copy, so the caller's text (often a scratch text) stays whole.
+    // Without the copy the row could show only its first piece.
     char empty[1] = {0};
     char* copy = nullptr;
     char* rest = empty;
     if (text != nullptr) {
         size_t size = strlen(text) + 1;
         copy = static_cast<char*>(GlobalAlloc(GMEM_FIXED, size));
-        if (copy != nullptr) {
-            memcpy(copy, text, size);
-            rest = CutAtLineFeed(copy);
+        if (copy == nullptr) {
+            return false;
         }
+        memcpy(copy, text, size);
+        rest = CutAtLineFeed(copy);
     }
+    HoldBackPainting(list);
     item.iItem = position;
     item.iSubItem = 0;
     item.pszText = copy != nullptr ? copy : empty;
     LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    if (row >= 0) {
-        SetRowCells(list, static_cast<int32_t>(row), rest);
+    bool complete = row >= 0 && SetRowCells(list, static_cast<int32_t>(row), rest);
+    // A row missing some of its cells would read as a wrong result.
+    if (row >= 0 && !complete) {
+        SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     }
     if (copy != nullptr) {
         GlobalFree(copy);
     }
+    return complete;
 }
 
-void SetRowCells(HWND list, int32_t row, char* pieces) {
+bool SetRowCells(HWND list, int32_t row, char* pieces) {
     if (pieces == nullptr) {
-        return;
+        return true;
     }
+    bool complete = true;
     int32_t column = 1;
     while (*pieces != 0) {
         char* piece = pieces;
@@ -312,8 +430,13 @@ void SetRowCells(HWND list, int32_t row, char* pieces) {
         LVITEMA item = {};
         item.iSubItem = column;
         item.pszText = piece;
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
-                     reinterpret_cast<LPARAM>(&item));
+        // A piece beyond the last column has no cell to miss; the platform drops it.
+        if (!SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                          reinterpret_cast<LPARAM>(&item)) &&
+            column < ColumnCount(list)) {
+            complete = false;
+        }
         column++;
     }
+    return complete;
 }

@@ -1,5 +1,7 @@
 // The turn of the processing loop, run in this process against the real main window: how a
-// run ends, and a Stop that a list's own notification must not overtake.
+// run ends, a Stop that a list's own notification must not overtake, a run that ends after
+// the last whole row when the list or the heap gives out, and the list's place among the
+// controls while its painting is held back.
 #include "app/App.h"
 #include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
@@ -9,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+
+#include <string>
 
 namespace {
 WNDPROC listViewProcedure;
@@ -30,22 +34,47 @@ LRESULT CALLBACK ReportItemChangeOnInsertion(HWND list, UINT message, WPARAM wPa
     return result;
 }
 
-class ProcessingTurnTest : public testing::Test {
+// A list that refuses what a list out of memory refuses: every insertion from row
+// `refusedRow` on, or only the cell of column 2 in that row.
+enum class Refusal { Insertion, LastCell };
+Refusal refusal;
+int refusedRow;
+
+LRESULT CALLBACK RefuseFromRow(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LVITEMA* item = reinterpret_cast<const LVITEMA*>(lParam);
+    if (refusal == Refusal::Insertion && message == LVM_INSERTITEMA &&
+        SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= refusedRow) {
+        return -1;
+    }
+    if (refusal == Refusal::LastCell && message == LVM_SETITEMTEXTA &&
+        static_cast<int>(wParam) == refusedRow && item->iSubItem == 2) {
+        return FALSE;
+    }
+    return CallWindowProcA(listViewProcedure, list, message, wParam, lParam);
+}
+
+// A list that hands WM_SETREDRAW on to the default processing after its own, as Windows'
+// list view does: drawing off then clears WS_VISIBLE.
+int redrawOffMessages;
+
+LRESULT CALLBACK PassRedrawOnToTheDefault(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CallWindowProcA(listViewProcedure, list, message, wParam, lParam);
+    if (message == WM_SETREDRAW) {
+        redrawOffMessages += wParam == FALSE ? 1 : 0;
+        DefWindowProcA(list, message, wParam, lParam);
+    }
+    return result;
+}
+
+class ProcessingTurnTest : public WindowRuntimeTest {
   protected:
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(displayTurn.Take());
-        CloseAllWindows();
+        ASSERT_NO_FATAL_FAILURE(WindowRuntimeTest::SetUp());
         InitControlRuntime();
-        InitWindowRuntime();
         ClearApplicationState();
         ASSERT_TRUE(CreateMainWindow());
         // The first turns set the idle states and take the creation's messages.
         RunTurns(20);
-    }
-    void TearDown() override {
-        CloseAllWindows();
-        DispatchWaitingMessages();
-        displayTurn.Give();
     }
 
     static void DispatchWaitingMessages() {
@@ -80,8 +109,45 @@ class ProcessingTurnTest : public testing::Test {
         }
         return outcome;
     }
-
-    DisplayTurn displayTurn;
+    // Turns for `milliseconds`, long enough for the list's painting timer to come and go.
+    static void RunTurnsFor(DWORD milliseconds) {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < milliseconds) {
+            if (RunTurn() == TurnOutcome::Idle) {
+                Sleep(1);
+            }
+        }
+    }
+    static void SubclassList(WNDPROC procedure) {
+        listViewProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            Handle(RESULT_LIST), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+        ASSERT_NE(listViewProcedure, nullptr);
+    }
+    static std::string Cell(int row, int column) {
+        char* start = MarkScratch();
+        ReadControlCell(RESULT_LIST, row, column);
+        std::string text = start;
+        ReleaseScratch(start);
+        return text;
+    }
+    // The run ended as after a click on Stop: the next turns show the idle states.
+    static void ExpectIdleAsAfterStop(const char* why) {
+        RunTurns(3);
+        EXPECT_FALSE(IsEnabled(STOP_BUTTON)) << why << ": Stop stays enabled, the run goes on";
+        EXPECT_TRUE(IsEnabled(START_BUTTON)) << why << ": Start is not enabled again";
+        EXPECT_TRUE(IsEnabled(FIRST_FIELD) && IsEnabled(LAST_FIELD)) << why;
+    }
+    // Start is usable again: a new run appends rows from the first number.
+    static void ExpectAnotherRunAddsRows(int rowsBefore) {
+        Press(START_BUTTON);
+        for (int turns = 0; Rows() < rowsBefore + 3 && turns < 100; turns++) {
+            RunTurn();
+        }
+        EXPECT_GE(Rows(), rowsBefore + 3) << "Start adds no rows after the run that gave out";
+        EXPECT_EQ(Cell(rowsBefore, 0), "1") << "the next run does not start at the first number";
+        Press(STOP_BUTTON);
+        RunTurns(5);
+    }
 };
 
 TEST_F(ProcessingTurnTest, TheTurnThatEndsARunLeavesOneMoreTurnToShowTheIdleState) {
@@ -107,6 +173,8 @@ TEST_F(ProcessingTurnTest, TheTurnThatEndsARunLeavesOneMoreTurnToShowTheIdleStat
     EXPECT_TRUE(IsEnabled(CLEAR_BUTTON)) << "Clear stays disabled after a run that added rows";
     EXPECT_TRUE(IsEnabled(FIRST_FIELD) && IsEnabled(LAST_FIELD));
     EXPECT_EQ(Rows(), 3);
+    // The list's painting timer is one more message; after it nothing is left to do.
+    RunTurnsFor(100);
     EXPECT_EQ(RunTurns(20), TurnOutcome::Idle) << "an idle tool with nothing queued never waits";
 }
 
@@ -133,5 +201,99 @@ TEST_F(ProcessingTurnTest, StopTakesEffectWhenTheListReportsAnItemChangeForEvery
         << "the run goes on after Stop: the list's item change replaced the button's event";
     EXPECT_FALSE(IsEnabled(STOP_BUTTON)) << "Stop stays enabled after a click on it";
     EXPECT_TRUE(IsEnabled(START_BUTTON)) << "Start is not enabled again after Stop";
+}
+TEST_F(ProcessingTurnTest, ARowTheListRefusesEndsTheRunAfterTheLastWholeRow) {
+    const struct {
+        Refusal kind;
+        const char* what;
+    } cases[] = {
+        {Refusal::Insertion, "the list refuses the sixth row"},
+        {Refusal::LastCell, "the list refuses the sixth row's divisor cell"},
+    };
+    SubclassList(RefuseFromRow);
+    SetRange("1", "1000");
+    int rowsBefore = 0;
+    for (const auto& refused : cases) {
+        SCOPED_TRACE(refused.what);
+        refusal = refused.kind;
+        refusedRow = rowsBefore + 5;
+        RunTurns(5);
+        Press(START_BUTTON);
+        RunTurns(100);
+        ASSERT_EQ(Rows(), rowsBefore + 5)
+            << "the run did not end at the refused row, or left a part of it in the list";
+        EXPECT_EQ(Cell(rowsBefore + 4, 0), "5");
+        EXPECT_EQ(Cell(rowsBefore + 4, 1), "5");
+        EXPECT_EQ(Cell(rowsBefore + 4, 2), "1, 5") << "the last row shown is not whole";
+        ExpectIdleAsAfterStop(refused.what);
+
+        refusedRow = 1000000;
+        ExpectAnotherRunAddsRows(Rows());
+        rowsBefore = Rows();
+    }
+}
+
+TEST_F(ProcessingTurnTest, TextsThatCannotBeKeptEndTheRunBeforeTheirRow) {
+    // A heap that cannot grow, filled to the last byte, stands in for AppHeap. No text of
+    // AppHeap may be freed on it: the application's slots are cleared first.
+    HANDLE full = HeapCreate(0, 0, 256 * 1024);
+    ASSERT_NE(full, nullptr);
+    for (SIZE_T size = 4096; size >= 8; size /= 2) {
+        while (HeapAlloc(full, 0, size) != nullptr) {
+        }
+    }
+    SetRange("1", "1000");
+    RunTurns(5);
+    ClearApplicationState();
+    HANDLE appHeap = AppHeap;
+    AppHeap = full;
+    Press(START_BUTTON);
+    RunTurns(50);
+    int rows = Rows();
+    AppHeap = appHeap;
+
+    EXPECT_EQ(rows, 0) << "a row was added although its texts could not be kept";
+    ExpectIdleAsAfterStop("no room for the texts");
+    ExpectAnotherRunAddsRows(0);
+    HeapDestroy(full);
+}
+
+TEST_F(ProcessingTurnTest, AListWhosePaintingIsHeldBackStaysVisibleAndInTheTabOrder) {
+    SubclassList(PassRedrawOnToTheDefault);
+    redrawOffMessages = 0;
+    HWND list = Handle(RESULT_LIST);
+    BringToFront(GetParent(list));
+    SetRange("1", "1000000");
+    RunTurns(5);
+    Press(START_BUTTON);
+    for (int turns = 0; Rows() < 5 && turns < 100; turns++) {
+        RunTurn();
+    }
+    ASSERT_GE(Rows(), 5) << "no rows after Start";
+    // Each check follows a turn that added a row, so drawing is off at most of them.
+    for (int check = 0; check < 20; check++) {
+        RunTurn();
+        ASSERT_EQ(GetWindowLongPtrA(list, GWL_STYLE) & (WS_VISIBLE | WS_TABSTOP),
+                  WS_VISIBLE | WS_TABSTOP)
+            << "the list lost WS_VISIBLE or WS_TABSTOP while rows arrive";
+        ASSERT_TRUE(IsWindowVisible(list)) << "the list reads as hidden while rows arrive";
+    }
+    EXPECT_GT(redrawOffMessages, 0) << "drawing was never turned off: nothing was tested";
+
+    SetFocus(Handle(STOP_BUTTON));
+    PressKey(VK_TAB);
+    for (int turns = 0; GetFocus() != list && turns < 200; turns++) {
+        RunTurn();
+    }
+    EXPECT_EQ(GetFocus(), list) << "Tab from Stop does not reach the list while rows arrive";
+    PressShiftTab();
+    for (int turns = 0; GetFocus() == list && turns < 200; turns++) {
+        RunTurn();
+    }
+    EXPECT_EQ(GetFocus(), Handle(STOP_BUTTON)) << "Shift+Tab from the list does not reach Stop";
+    EXPECT_TRUE(IsEnabled(STOP_BUTTON)) << "the run ended while Tab was pressed";
+    Press(STOP_BUTTON);
+    RunTurnsFor(100);
+    EXPECT_EQ(GetWindowLongPtrA(list, GWL_STYLE) & WS_VISIBLE, WS_VISIBLE);
 }
 } // namespace

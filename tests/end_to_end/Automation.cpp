@@ -142,6 +142,57 @@ std::string WindowsPathOf(const char* path) {
     return windowsPath;
 }
 
+std::vector<uint32_t> ScreenPixels(const RECT& screenRect) {
+    int width = screenRect.right - screenRect.left;
+    int height = screenRect.bottom - screenRect.top;
+    std::vector<uint32_t> pixels;
+    if (width <= 0 || height <= 0) {
+        return pixels;
+    }
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory != nullptr && picture != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, picture);
+        if (BitBlt(memory, 0, 0, width, height, screen, screenRect.left, screenRect.top, SRCCOPY)) {
+            GdiFlush();
+            const uint32_t* first = static_cast<const uint32_t*>(bits);
+            pixels.assign(first, first + static_cast<size_t>(width) * height);
+            for (uint32_t& pixel : pixels) {
+                pixel &= 0x00FFFFFF;
+            }
+        }
+        SelectObject(memory, previous);
+    }
+    if (picture != nullptr) {
+        DeleteObject(picture);
+    }
+    if (memory != nullptr) {
+        DeleteDC(memory);
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    if (a.size() != b.size()) {
+        return -1;
+    }
+    int differing = 0;
+    for (size_t i = 0; i < a.size(); i++) {
+        differing += a[i] != b[i] ? 1 : 0;
+    }
+    return differing;
+}
+
 ToolProcess::~ToolProcess() {
     Kill();
     if (process.hProcess != nullptr) {
@@ -345,6 +396,24 @@ RECT ToolProcess::ControlRect(int number) const {
     GetWindowRect(Control(number), &rect);
     MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+std::vector<uint32_t> ToolProcess::ControlPixels(int number) const {
+    RECT rect = {};
+    if (!GetWindowRect(Control(number), &rect)) {
+        return {};
+    }
+    return ScreenPixels(rect);
+}
+
+void ToolProcess::RepaintWhole(int number) const {
+    RedrawWindow(Control(number), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // A sent message is answered between two turns; the repaint's messages come first.
+    DWORD_PTR ignored = 0;
+    for (int turn = 0; turn < 3; turn++) {
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, READ_TIMEOUT_MS, &ignored);
+    }
 }
 
 double ToolProcess::ProcessorSeconds() const {

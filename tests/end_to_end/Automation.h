@@ -14,6 +14,7 @@
 
 #include <stdint.h>
 #include <string>
+#include <vector>
 
 namespace automation {
 
@@ -51,6 +52,14 @@ int RunXdotool(const std::string& arguments);
 // A Windows path for a path the build system gave, which under Wine is a Unix path.
 std::string WindowsPathOf(const char* path);
 
+// What the screen shows inside `screenRect`, read through the screen's device context as
+// any other program would see it: one 0x00RRGGBB value a pixel, row by row. Empty when the
+// screen cannot be read.
+std::vector<uint32_t> ScreenPixels(const RECT& screenRect);
+// The number of pixels in which two pictures of the same size differ; -1 when the sizes
+// differ.
+int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
+
 // One running instance of the tool. The destructor ends a process still running, so a
 // failing case leaves nothing behind.
 class ToolProcess {
@@ -81,6 +90,9 @@ class ToolProcess {
     DWORD ThreadId() const {
         return process.dwThreadId;
     }
+    HANDLE ProcessHandle() const {
+        return process.hProcess;
+    }
 
     // Reads. A read that the tool does not answer in time yields "" or -1.
     std::string Text(HWND target) const;
@@ -100,6 +112,11 @@ class ToolProcess {
     int ColumnWidth(int column) const;
     // Client-area rectangle of a control in its parent's client coordinates.
     RECT ControlRect(int number) const;
+    // What the screen shows of a control, its frame included.
+    std::vector<uint32_t> ControlPixels(int number) const;
+    // Asks a control for a full repaint, as the platform does when a window is uncovered:
+    // frame, background and children. Returns once the tool has taken its next turn.
+    void RepaintWhole(int number) const;
     // User and kernel time used by all threads of the process so far.
     double ProcessorSeconds() const;
 

@@ -1,0 +1,62 @@
+// What the list shows while rows arrive faster than it is painted, and once they stop.
+#include "tests/end_to_end/ToolFixture.h"
+
+#include <vector>
+
+using namespace automation;
+
+namespace {
+// The list as the screen shows it once its painting has settled: two pictures 60 ms
+// apart, longer than the list holds its painting back, that agree.
+std::vector<uint32_t> SettledListPicture(const ToolProcess& tool) {
+    std::vector<uint32_t> before = tool.ControlPixels(RESULT_LIST);
+    for (int attempt = 0; attempt < 50; attempt++) {
+        Sleep(60);
+        std::vector<uint32_t> after = tool.ControlPixels(RESULT_LIST);
+        if (DifferingPixels(before, after) == 0) {
+            return after;
+        }
+        before = after;
+    }
+    ADD_FAILURE() << "the list's picture never settles while the tool is idle";
+    return before;
+}
+
+// Once idle, the screen must show exactly what a full repaint of the list draws.
+void ExpectRestingListAsAFullRepaintDrawsIt(const ToolProcess& tool, const char* after) {
+    std::vector<uint32_t> resting = SettledListPicture(tool);
+    ASSERT_FALSE(resting.empty()) << "the screen cannot be read";
+    tool.RepaintWhole(RESULT_LIST);
+    std::vector<uint32_t> repainted = SettledListPicture(tool);
+    EXPECT_EQ(DifferingPixels(resting, repainted), 0)
+        << "after " << after << " the list shows something else than a full repaint draws";
+}
+} // namespace
+
+TEST_F(ToolTest, AtRestTheListShowsWhatAFullRepaintDraws) {
+    std::vector<uint32_t> empty = SettledListPicture(tool);
+    // More rows than the list shows at once, so the scroll bar comes into play.
+    ASSERT_NO_FATAL_FAILURE(StartRange("1", "40"));
+    ASSERT_TRUE(WaitForRunEnd(40, 10000)) << "the range 1 to 40 did not end with 40 rows";
+    ASSERT_NE(DifferingPixels(SettledListPicture(tool), empty), 0)
+        << "the rows of a finished run are not on the screen";
+    ExpectRestingListAsAFullRepaintDrawsIt(tool, "a run of 40 rows");
+}
+
+TEST_F(ToolTest, ALongRunKeepsShowingProgressAndRestsAsAFullRepaint) {
+    ASSERT_NO_FATAL_FAILURE(StartLongRun());
+    // At the end of the list the scroll box moves as rows come in below.
+    ASSERT_TRUE(tool.Click(RESULT_LIST));
+    ASSERT_TRUE(tool.PressKeys("End"));
+    Sleep(100);
+    std::vector<uint32_t> first = tool.ControlPixels(RESULT_LIST);
+    Sleep(500);
+    std::vector<uint32_t> second = tool.ControlPixels(RESULT_LIST);
+    ASSERT_FALSE(first.empty()) << "the screen cannot be read";
+    EXPECT_NE(DifferingPixels(first, second), 0)
+        << "the list shows no progress for half a second while rows keep coming";
+    EXPECT_TRUE(tool.IsEnabled(STOP_BUTTON)) << "the run ended before the second picture";
+
+    ASSERT_NO_FATAL_FAILURE(StopRun());
+    ExpectRestingListAsAFullRepaintDrawsIt(tool, "a long run stopped at the end of the list");
+}
