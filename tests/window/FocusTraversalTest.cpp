@@ -211,4 +211,33 @@ TEST_F(TabTraversal, TheStateOfOneMoveDoesNotLeakIntoTheNext) {
     Press(Key::ShiftTab);
     EXPECT_EQ(FocusedNumber(), E3);
 }
+
+using NoActiveWindow = WindowRuntimeTest;
+
+// Another program can send a shortcut's command while none of the program's windows is
+// active. The walk would then visit every top-level window of the desktop: the first and the
+// last eligible ones are the probes at the top and at the bottom of the window order.
+TEST_F(NoActiveWindow, AShortcutCommandMovesNoFocus) {
+    HWND window = CreateApplicationWindow(0xC80001 | WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr);
+    HWND probes[2] = {};
+    const HWND places[2] = {HWND_TOPMOST, HWND_BOTTOM};
+    for (int i = 0; i < 2; i++) {
+        probes[i] = CreateWindowExA(0, "STATIC", "probe", WS_POPUP | WS_TABSTOP, 10, 10 + 30 * i,
+                                    20, 20, nullptr, nullptr, ModuleInstance, nullptr);
+        ASSERT_NE(probes[i], nullptr);
+        SetWindowPos(probes[i], places[i], 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+    PollFor(50);
+    ASSERT_EQ(GetActiveWindow(), nullptr) << "the test needs a thread without active window";
+    for (WORD command : {CMD_FOCUS_NEXT, CMD_FOCUS_PREVIOUS}) {
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+        EXPECT_EQ(GetFocus(), nullptr) << "command " << command << " focused a top-level window";
+        EXPECT_EQ(GetActiveWindow(), nullptr) << "command " << command;
+    }
+    for (HWND probe : probes) {
+        DestroyWindow(probe);
+    }
+}
 } // namespace
