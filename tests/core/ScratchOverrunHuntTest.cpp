@@ -71,6 +71,36 @@ const char* const StepNames[STEP_KINDS] = {
 // Out of 100; cheap steps often, the text procedures and the long reads rarely.
 const int StepWeights[STEP_KINDS] = {14, 16, 4, 12, 12, 12, 8, 4, 3, 3, 4, 1, 2, 5};
 
+// Where the hunt stands, for the report of an access to the guard page.
+struct HuntPosition {
+    const char* step;
+    int index;
+    int sequence;
+};
+HuntPosition position;
+const char* guardPage;
+size_t guardPageSize;
+
+// An access past the buffer faults on the guard page; the process would end without a word,
+// so this says where the hunt stood and ends it.
+LONG CALLBACK ReportGuardPageAccess(EXCEPTION_POINTERS* exception) {
+    const EXCEPTION_RECORD* record = exception->ExceptionRecord;
+    if (record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || record->NumberParameters < 2) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    const char* address = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+    if (address < guardPage || address >= guardPage + guardPageSize) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    printf("%s, step %d of sequence %d (seed %u): %s byte %d past the end of ScratchBuffer\n",
+           position.step, position.index, position.sequence, SEED,
+           record->ExceptionInformation[0] != 0 ? "wrote" : "read",
+           static_cast<int>(address - guardPage) + 1);
+    fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 1);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 using HeapBlocks = std::vector<std::pair<const void*, SIZE_T>>;
 
 HeapBlocks BlocksInUse(HANDLE heap) {
@@ -109,6 +139,10 @@ class ScratchOverrunHunt : public testing::Test {
         ASSERT_TRUE(VirtualProtect(region + usable, page, PAGE_NOACCESS, &previous));
         savedBuffer = ScratchBuffer;
         savedCursor = ScratchCursor;
+        guardPage = region + usable;
+        guardPageSize = page;
+        faultReporter = AddVectoredExceptionHandler(1, ReportGuardPageAccess);
+        ASSERT_NE(faultReporter, nullptr);
         ScratchBuffer = region + usable - SCRATCH_BUFFER_SIZE;
         ScratchCursor = ScratchBuffer;
         last = ScratchBuffer + SCRATCH_BUFFER_SIZE - 1;
@@ -145,6 +179,9 @@ class ScratchOverrunHunt : public testing::Test {
             DestroyWindow(parent);
         }
         SetControlParent(nullptr);
+        if (faultReporter != nullptr) {
+            RemoveVectoredExceptionHandler(faultReporter);
+        }
         if (region != nullptr) {
             VirtualFree(region, 0, MEM_RELEASE);
         }
@@ -161,6 +198,7 @@ class ScratchOverrunHunt : public testing::Test {
     std::string PoolText(std::mt19937& random, size_t length);
 
     char* region = nullptr;
+    void* faultReporter = nullptr;
     char* savedBuffer = nullptr;
     char* savedCursor = nullptr;
     char* last = nullptr;
@@ -427,6 +465,7 @@ TEST_F(ScratchOverrunHunt, NoOperationReachesPastTheLastByteOrLeavesABlockBehind
             if (i == steps) {
                 marks.clear();
             }
+            position = {StepNames[step], i, sequence};
             const char* wrong = nullptr;
             const char* expected = RunStep(step, random, &wrong);
             operations++;
