@@ -23,7 +23,8 @@ TEST_F(ToolTest, ClosingDuringARunEndsTheProcessPromptlyWithExitCodeZero) {
 
 TEST_F(ToolTest, ACloseRequestSentByAnotherProgramEndsTheIdleTool) {
     // Sent, not posted: the tool handles it while it waits for input, inside a poll that
-    // then finds its queue empty.
+    // then finds its queue empty. The start-up's last messages must be gone by then.
+    Sleep(500);
     DWORD_PTR result = 0;
     ASSERT_NE(
         SendMessageTimeoutA(tool.Window(), WM_CLOSE, 0, 0, SMTO_NORMAL, READ_TIMEOUT_MS, &result),
