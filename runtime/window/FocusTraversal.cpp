@@ -52,6 +52,12 @@ BOOL CALLBACK VisitForPrevious(HWND window, LPARAM) {
 void FocusNextControl() {
     FocusTraversal = {};
     HWND active = GetActiveWindow();
+    // Enumerating the children of no window would walk every top-level window of the
+    // desktop. A shortcut arrives only while a runtime window is active; without one it was
+    // sent by another program.
+    if (active == nullptr) {
+        return;
+    }
     FocusTraversal.startWindow = StartWindow(active);
     EnumChildWindows(active, VisitForNext, 0);
     // The start window was the last eligible control: wrap to the first.
@@ -63,6 +69,9 @@ void FocusNextControl() {
 void FocusPreviousControl() {
     FocusTraversal = {};
     HWND active = GetActiveWindow();
+    if (active == nullptr) {
+        return;
+    }
     FocusTraversal.startWindow = StartWindow(active);
     EnumChildWindows(active, VisitForPrevious, 0);
     // No predecessor found: the last eligible control of the order.

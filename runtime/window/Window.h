@@ -6,6 +6,9 @@
 
 #include <stdint.h>
 
+// The placement arithmetic of window creation, apart from the platform.
+#include "runtime/window/WindowPlacement.h"
+
 // Event codes share one range with the Win32 message numbers.
 constexpr int32_t EVENT_SIZE = 5;
 constexpr int32_t EVENT_CLOSE = 16;
@@ -58,16 +61,3 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 // the active window, wrapping at the ends.
 void FocusNextControl();
 void FocusPreviousControl();
-
-// Placement arithmetic, apart from the platform.
-enum class CentringMode { None, Screen, ActiveWindow };
-// Flag word to window style; sets *mode from the centring bits.
-uint32_t WindowStyleFromFlags(uint32_t flags, CentringMode* mode);
-// v / 2 rounded towards minus infinity.
-int32_t HalfOf(int32_t value);
-// Outer position that centres a window of outer size W x H on the screen (no clamping).
-POINT CentreOnScreen(int32_t screenWidth, int32_t screenHeight, int32_t outerWidth,
-                     int32_t outerHeight);
-// Outer position that centres it over the active window's outer rectangle; each
-// coordinate below 0 becomes 0.
-POINT CentreOverWindow(RECT active, int32_t outerWidth, int32_t outerHeight);

@@ -5,13 +5,24 @@
 #include <commctrl.h>
 
 namespace {
-void RecordEvent(int32_t code) {
-    CurrentEvent.eventCode = code;
+// A message sent from another thread is handled inside a poll that then finds the queue
+// empty, or inside the idle wait's next peek; the event it records would stay pending until
+// some unrelated message arrived. A message of no meaning makes sure a poll takes one.
+void MakeSureAPollFollows(HWND window) {
+    if (InSendMessage()) {
+        PostMessageA(window, WM_NULL, 0, 0);
+    }
 }
 
-void RecordControlEvent(int32_t controlNumber) {
+void RecordEvent(HWND window, int32_t code) {
+    CurrentEvent.eventCode = code;
+    MakeSureAPollFollows(window);
+}
+
+void RecordControlEvent(HWND window, int32_t controlNumber) {
     CurrentEvent.eventCode = EVENT_CONTROL;
     CurrentEvent.controlNumber = controlNumber;
+    MakeSureAPollFollows(window);
 }
 
 bool IsReportList(HWND sender) {
@@ -36,10 +47,11 @@ bool IsReportListEvent(UINT code) {
     }
 }
 
-// Notifications are never passed on to the default processing.
-LRESULT OnNotify(const NMHDR* header) {
-    if (IsReportList(header->hwndFrom) && IsReportListEvent(header->code)) {
-        RecordControlEvent(static_cast<int32_t>(header->idFrom));
+// Notifications are never passed on to the default processing. Another process can send
+// one without a header; there is nothing to read then.
+LRESULT OnNotify(HWND window, const NMHDR* header) {
+    if (header != nullptr && IsReportList(header->hwndFrom) && IsReportListEvent(header->code)) {
+        RecordControlEvent(window, static_cast<int32_t>(header->idFrom));
     }
     return 0;
 }
@@ -53,10 +65,10 @@ bool IsShortcut(WPARAM wParam, LPARAM lParam, WORD command) {
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_NOTIFY:
-        return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+        return OnNotify(window, reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
         if (lParam != 0) {
-            RecordControlEvent(LOWORD(wParam));
+            RecordControlEvent(window, LOWORD(wParam));
             return 0;
         }
         if (IsShortcut(wParam, lParam, CMD_FOCUS_NEXT)) {
@@ -73,11 +85,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         PostMessageA(window, DEFERRED_SIZE_MESSAGE, wParam, lParam);
         return 0;
     case DEFERRED_SIZE_MESSAGE:
-        RecordEvent(EVENT_SIZE);
+        RecordEvent(window, EVENT_SIZE);
         return 0;
     case WM_CLOSE:
         // The window stays; the application decides when to close it.
-        RecordEvent(EVENT_CLOSE);
+        RecordEvent(window, EVENT_CLOSE);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -106,15 +106,14 @@ HWND CreateNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, i
 
     CentringMode mode;
     DWORD style = WindowStyleFromFlags(flags, &mode);
-    RECT outer = {x, y, x + width, y + height};
+    RECT outer = RequestedRectangle(x, y, width, height);
     AdjustWindowRect(&outer, style, FALSE);
-    int32_t outerWidth = outer.right - outer.left;
-    int32_t outerHeight = outer.bottom - outer.top;
-    POINT position = WindowPosition(mode, x, y, outerWidth, outerHeight);
+    SIZE outerSize = RectangleSize(outer);
+    POINT position = WindowPosition(mode, x, y, outerSize.cx, outerSize.cy);
 
     HWND handle =
-        CreateWindowExA(0, ClassNameBuffer, title, style, position.x, position.y, outerWidth,
-                        outerHeight, nullptr, nullptr, ModuleInstance, nullptr);
+        CreateWindowExA(0, ClassNameBuffer, title, style, position.x, position.y, outerSize.cx,
+                        outerSize.cy, nullptr, nullptr, ModuleInstance, nullptr);
     LookupWindowRecord(number)->handle = handle;
     if (handle == nullptr) {
         return nullptr;

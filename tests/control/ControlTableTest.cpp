@@ -6,6 +6,8 @@ namespace {
 using ControlNumbers = ControlRuntimeTest;
 
 TEST_F(ControlNumbers, StartsWithThirtyEmptyRecordsTheStockFontAndNoParent) {
+    FillFreeHeapWithJunk();
+    InitControlRuntime();
     EXPECT_EQ(ControlTable.capacity, 30);
     ASSERT_NE(ControlTable.records, nullptr);
     EXPECT_EQ(HeapSize(AppHeap, 0, ControlTable.records), 32 * sizeof(ControlRecord))
@@ -16,6 +18,13 @@ TEST_F(ControlNumbers, StartsWithThirtyEmptyRecordsTheStockFontAndNoParent) {
     }
     EXPECT_EQ(ControlFont, GetStockObject(ANSI_VAR_FONT));
     EXPECT_EQ(ControlParent, nullptr);
+
+    HWND window = OpenParent();
+    SetControlParent(nullptr);
+    EXPECT_EQ(SetControlParent(window), window)
+        << "the application takes a null result for a parent that cannot be set";
+    EXPECT_EQ(ControlParent, window);
+    EXPECT_EQ(SetControlParent(nullptr), nullptr);
 }
 
 TEST_F(ControlNumbers, GrowthLeavesRoomForThirtyMoreAndKeepsEveryRecord) {
@@ -27,6 +36,7 @@ TEST_F(ControlNumbers, GrowthLeavesRoomForThirtyMoreAndKeepsEveryRecord) {
     }
     EXPECT_EQ(ControlTable.capacity, 30) << "number 29 fits the fresh table";
 
+    FillFreeHeapWithJunk();
     ASSERT_NE(CreateButton(30, 100, 0, 50, 20, "Start"), nullptr);
     EXPECT_EQ(ControlTable.capacity, 60);
     EXPECT_EQ(HeapSize(AppHeap, 0, ControlTable.records), 62 * sizeof(ControlRecord));
@@ -37,6 +47,7 @@ TEST_F(ControlNumbers, GrowthLeavesRoomForThirtyMoreAndKeepsEveryRecord) {
     EXPECT_EQ(LookupControlRecord(30)->ops, &ButtonOps);
     for (int32_t i = 31; i < 62; i++) {
         EXPECT_EQ(ControlTable.records[i].handle, nullptr) << "new record " << i;
+        EXPECT_EQ(ControlTable.records[i].ops, nullptr) << "new record " << i;
     }
 
     ASSERT_NE(CreateButton(100, 100, 30, 50, 20, "Stop"), nullptr);
@@ -88,15 +99,17 @@ TEST_F(FailedControlTableGrowth, KeepsTheOldTableAndCreatesNoWindow) {
     ASSERT_NE(kept, nullptr);
     ControlRecord* records = ControlTable.records;
 
-    // 5,032 records do not fit into a heap of 64 KB.
-    EXPECT_EQ(CreateButton(5000, 0, 30, 50, 20, "Stop"), nullptr);
-    EXPECT_EQ(CreateReportList(5001, 0, 60, 200, 100, "Zahl", 50), nullptr);
+    // Records for this many numbers alone fill the heap of 64 KB, whatever a record's size
+    // in the build (8 bytes in the 32-bit program, 16 in the 64-bit twin).
+    constexpr int32_t tooMany = 0x10000 / sizeof(ControlRecord);
+    EXPECT_EQ(CreateButton(tooMany, 0, 30, 50, 20, "Stop"), nullptr);
+    EXPECT_EQ(CreateReportList(tooMany + 1, 0, 60, 200, 100, "Zahl", 50), nullptr);
     EXPECT_EQ(ControlTable.capacity, 30);
     EXPECT_EQ(ControlTable.records, records);
     EXPECT_EQ(LookupControlRecord(3)->handle, kept);
     EXPECT_EQ(ReadText(3), "Start");
-    EXPECT_TRUE(ChildrenNumbered(5000).empty());
-    EXPECT_TRUE(ChildrenNumbered(5001).empty()) << "the list made before the growth is gone";
+    EXPECT_TRUE(ChildrenNumbered(tooMany).empty());
+    EXPECT_TRUE(ChildrenNumbered(tooMany + 1).empty()) << "the list made before the growth is gone";
 }
 
 TEST_F(ControlNumbers, ASecondControlUnderANumberInUseHidesTheFirst) {

@@ -65,8 +65,8 @@ TEST_F(ReportList, FlagWordsGiveTheirStylesAndListStyles) {
         {REPORT_MULTI_SELECT, 0x50010041, 0},
         {REPORT_GRIDLINES, 0x50010045, LVS_EX_GRIDLINES},
         {REPORT_CHECKBOXES, 0x50010045, LVS_EX_CHECKBOXES},
-        {REPORT_FULL_ROW | REPORT_HEADER_DRAG, 0x50010045,
-         LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP},
+        {REPORT_FULL_ROW, 0x50010045, LVS_EX_FULLROWSELECT},
+        {REPORT_HEADER_DRAG, 0x50010045, LVS_EX_HEADERDRAGDROP},
         {LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, 0x5001404D, 0},
     };
     OpenParent();
@@ -152,6 +152,10 @@ TEST_F(ReportList, LineFeedsSplitARowTextIntoItsColumns) {
     AddControlRow(0, -1, nullptr);
     EXPECT_EQ(CountControlRows(0), 7) << "a null text still adds a row";
     EXPECT_EQ(Row(list, 6), (Cells{"", "", ""}));
+    // The list puts a row asked for beyond the last one after it; its cells follow it there.
+    AddControlRow(0, 1000, "8\n2, 2, 2\n1, 2, 4, 8");
+    EXPECT_EQ(Row(list, 7), (Cells{"8", "2, 2, 2", "1, 2, 4, 8"}))
+        << "the cells went to the position asked for, not to the row the list made";
 }
 
 TEST_F(ReportList, RowsCountClearAndStartAgainAtRowZero) {
@@ -180,6 +184,19 @@ TEST_F(ReportList, TheFocusedRowIsItsStateAndItsText) {
     }
     EXPECT_EQ(GetControlState(0), -1) << "no row has the focus yet";
     EXPECT_EQ(ReadText(0), "") << "with no focused row the list reads as the empty text";
+
+    // Selection and focus apart, as a person's Ctrl+arrow keys leave them.
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&state));
+    state.stateMask = LVIS_FOCUSED;
+    state.state = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    EXPECT_EQ(GetControlState(0), 0) << "the state is the focused row, not the selected one";
+    EXPECT_EQ(ReadText(0), "1") << "the text is the focused row's, not the selected one's";
+    EXPECT_EQ(GetControlRowState(0, 2), ROW_SELECTED);
+    EXPECT_EQ(GetControlRowState(0, 0), 0) << "a focused row that is not selected";
 
     SetControlState(0, 1);
     EXPECT_EQ(GetControlState(0), 1);
@@ -212,9 +229,21 @@ TEST_F(ReportList, CellsAreReadAndSetOneByOne) {
     SetControlCell(0, 0, nullptr, 2);
     EXPECT_EQ(Cell(list, 0, 2), "");
     EXPECT_EQ(Cell(list, 0, 0), "6");
-    std::string cell(9000, 'z');
-    SetControlCell(0, 0, cell.c_str(), 1);
-    EXPECT_EQ(ReadCell(0, 0, 1).size(), cell.size()) << "a cell's read has room for 9,999";
+}
+
+TEST_F(ReportList, LongTextsAreCutToTheReadLimits) {
+    OpenApplicationList();
+    std::string text(65000, 'a');
+    for (size_t i = 0; i < text.size(); i++) {
+        text[i] = static_cast<char>('a' + i % 26);
+    }
+    std::string row = text + "\n" + text.substr(0, 12000);
+    AddControlRow(0, -1, row.c_str());
+    SetControlState(0, 0);
+    ASSERT_GT(ScratchRoom(), 60000);
+    EXPECT_EQ(ReadText(0), text.substr(0, 59999)) << "the focused row reads up to 59,999";
+    EXPECT_EQ(ReadCell(0, 0, 1), text.substr(0, 9999)) << "a cell reads up to 9,999";
+    EXPECT_EQ(ReadCell(0, 0, 0), text.substr(0, 9999)) << "column 0 as a cell, too";
 }
 
 TEST_F(ReportList, CheckboxesAndSelectionAreTheRowStateBits) {
@@ -231,6 +260,8 @@ TEST_F(ReportList, CheckboxesAndSelectionAreTheRowStateBits) {
         UINT image = (ItemState(list, 0, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12;
         EXPECT_EQ(image, (bits & ROW_CHECKED) != 0 ? 2u : 1u) << "state image for " << bits;
         EXPECT_EQ(ItemState(list, 0, LVIS_SELECTED) != 0, (bits & ROW_SELECTED) != 0) << bits;
+        EXPECT_EQ(ItemState(list, 0, LVIS_FOCUSED) != 0, (bits & ROW_SELECTED) != 0)
+            << "selecting a row focuses it, and unselecting takes the focus too: " << bits;
     }
     EXPECT_EQ(GetControlRowState(3, 1), 0) << "the other row is untouched";
 

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -95,6 +97,46 @@ TEST_F(StringEngine, TextToNumberFollowsTheWrappingDigitRule) {
             << "text \"" << (c.text ? c.text : "(null)") << "\"";
     }
     EXPECT_EQ(ScratchCursor, start) << "conversion must not touch the cursor";
+}
+
+// The conversion as its rule is written: each byte weighted by the power of ten of its place,
+// summed modulo 2^32; not the left-to-right accumulation the engine uses.
+int32_t ReferenceTextToNumber(const std::string& text) {
+    bool negative = !text.empty() && text[0] == '-';
+    std::string digits = negative ? text.substr(1) : text;
+    uint64_t value = 0;
+    for (size_t i = 0; i < digits.size(); i++) {
+        uint64_t weight = 1;
+        for (size_t k = i + 1; k < digits.size(); k++) {
+            weight = weight * 10 % 0x100000000;
+        }
+        uint64_t digit = (static_cast<uint8_t>(digits[i]) + 256 - 48) % 256;
+        value = (value + digit * weight) % 0x100000000;
+    }
+    if (negative) {
+        value = (0x100000000 - value) % 0x100000000;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
+
+TEST_F(StringEngine, TextToNumberAgreesWithItsRuleOnRandomBytes) {
+    constexpr uint32_t SEED = 20240508;
+    printf("TextToNumber against its rule: seed %u\n", SEED);
+    std::mt19937 random(SEED);
+    for (int i = 0; i < 200000; i++) {
+        std::string text(random() % 24, '0');
+        for (char& c : text) {
+            // Mostly digits, so that long texts reach the wrap-around; any byte but zero.
+            c = random() % 2 ? static_cast<char>('0' + random() % 10)
+                             : static_cast<char>(1 + random() % 255);
+        }
+        if (random() % 4 == 0) {
+            text.insert(0, random() % 8 == 0 ? "--" : "-");
+        }
+        ASSERT_EQ(TextToNumber(text.c_str()), ReferenceTextToNumber(text))
+            << "text " << testing::PrintToString(text) << ", case " << i;
+    }
+    EXPECT_EQ(ScratchCursor, start);
 }
 
 TEST_F(StringEngine, SealedTextSurvivesWhatTheReceiverWritesAtTheCursor) {

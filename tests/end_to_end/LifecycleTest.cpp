@@ -21,6 +21,21 @@ TEST_F(ToolTest, ClosingDuringARunEndsTheProcessPromptlyWithExitCodeZero) {
     EXPECT_LT(NowMs() - clicked, 3000.0);
 }
 
+TEST_F(ToolTest, ACloseRequestSentByAnotherProgramEndsTheIdleTool) {
+    // Sent, not posted: the tool handles it while it waits for input, inside a poll that
+    // then finds its queue empty. The start-up's last messages must be gone by then.
+    Sleep(500);
+    DWORD_PTR result = 0;
+    ASSERT_NE(
+        SendMessageTimeoutA(tool.Window(), WM_CLOSE, 0, 0, SMTO_NORMAL, READ_TIMEOUT_MS, &result),
+        0)
+        << "the tool did not take the close request";
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(tool.WaitForExit(3000, &exitCode))
+        << "the tool is still running 3 s after another program asked it to close";
+    EXPECT_EQ(exitCode, 0u);
+}
+
 class ToolWithArgumentsTest : public ToolTest {
   protected:
     const char* Arguments() const override {

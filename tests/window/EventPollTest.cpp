@@ -100,10 +100,70 @@ TEST_F(EventPolling, EveryCommandOfAControlIsAnEventNamedByItsIdentifier) {
 }
 
 TEST_F(EventPolling, ACommandWithoutControlThatIsNoShortcutRecordsNothing) {
+    HWND button = CreateChild(window, "BUTTON", WS_VISIBLE | WS_TABSTOP, 5, 10, 10, 60, 20, "B");
+    BringToFront(window);
+    SetFocus(window);
+    // A menu command (high word 0) that carries a shortcut's number is no shortcut.
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(5, 0), 0);
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(CMD_FOCUS_NEXT, 0), 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(CMD_FOCUS_PREVIOUS, 0), 0);
+    EXPECT_EQ(GetFocus(), window) << "a menu command moved the focus as Tab would";
     EXPECT_EQ(PollOneMessage(), static_cast<int32_t>(SOME_MESSAGE));
     EXPECT_EQ(EventControlNumber(), 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(CMD_FOCUS_NEXT, 1), 0);
+    EXPECT_EQ(GetFocus(), button) << "the same number from an accelerator is Tab";
+}
+
+// Sends one message from a thread of its own, as another program's send arrives.
+struct SentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+DWORD WINAPI SendFromAnotherThread(void* parameter) {
+    const SentMessage* sent = static_cast<const SentMessage*>(parameter);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(sent->window, sent->message, sent->wParam, sent->lParam, SMTO_NORMAL, 5000,
+                        &result);
+    return 0;
+}
+
+TEST_F(EventPolling, AnEventSentFromAnotherThreadReachesAPollWithoutFurtherInput) {
+    HWND button = CreateChild(window, "BUTTON", WS_VISIBLE, 6, 10, 10, 60, 20, "Stop");
+    const struct {
+        SentMessage sent;
+        int32_t code;
+        const char* what;
+    } cases[] = {
+        {{window, WM_CLOSE, 0, 0}, EVENT_CLOSE, "a close request"},
+        {{window, WM_COMMAND, MAKEWPARAM(6, BN_CLICKED), reinterpret_cast<LPARAM>(button)},
+         EVENT_CONTROL,
+         "a click on a button"},
+    };
+    for (const auto& c : cases) {
+        HANDLE sender = CreateThread(nullptr, 0, SendFromAnotherThread,
+                                     const_cast<SentMessage*>(&c.sent), 0, nullptr);
+        ASSERT_NE(sender, nullptr);
+        // The poll that handles the sent message finds the queue empty; the program would
+        // then wait for input.
+        std::vector<int32_t> codes;
+        DWORD start = GetTickCount();
+        while (WaitForSingleObject(sender, 0) == WAIT_TIMEOUT && GetTickCount() - start < 5000) {
+            codes.push_back(PollEvent());
+            Sleep(1);
+        }
+        CloseHandle(sender);
+        for (int32_t code : DrainQueue()) {
+            codes.push_back(code);
+        }
+        EXPECT_EQ(Count(codes, c.code), 1)
+            << c.what << " sent by another program stays pending until some input arrives";
+        EXPECT_EQ(PollEvent(), 0) << c.what;
+    }
+    EXPECT_EQ(EventControlNumber(), 6);
+    EXPECT_TRUE(IsWindow(window));
 }
 
 TEST_F(EventPolling, ClosingAWindowPostsNoQuitMessage) {
@@ -206,6 +266,10 @@ TEST_F(ListNotifications, SixCodesFromAListAreControlEventsAndNothingElseIs) {
         EXPECT_EQ(PollOneMessage(), static_cast<int32_t>(SOME_MESSAGE)) << notification.what;
         EXPECT_EQ(EventControlNumber(), 9) << notification.what;
     }
+    // Another process can send a notification without its header.
+    EXPECT_EQ(SendMessageA(window, WM_NOTIFY, 9, 0), 0);
+    EXPECT_EQ(PollOneMessage(), static_cast<int32_t>(SOME_MESSAGE))
+        << "a notification without header";
 }
 
 TEST_F(ListNotifications, AddingARowRecordsNothingButSelectingOneDoes) {

@@ -211,4 +211,89 @@ TEST_F(TabTraversal, TheStateOfOneMoveDoesNotLeakIntoTheNext) {
     Press(Key::ShiftTab);
     EXPECT_EQ(FocusedNumber(), E3);
 }
+
+// Stands in for the platform's EnumChildWindows in this program's import table and records
+// the parent of every enumeration before passing it on. A walk that the platform refuses
+// (Wine refuses a null parent, which Windows takes for the desktop) is still recorded.
+class EnumerationRecorder {
+  public:
+    EnumerationRecorder() {
+        parents.clear();
+        real = reinterpret_cast<EnumerateChildren>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "EnumChildWindows")));
+        slot = ImportSlot(reinterpret_cast<ULONG_PTR>(real));
+        Swap(reinterpret_cast<ULONG_PTR>(&Record));
+    }
+    ~EnumerationRecorder() {
+        Swap(reinterpret_cast<ULONG_PTR>(real));
+    }
+    bool Installed() const {
+        return slot != nullptr;
+    }
+    static std::vector<HWND> parents;
+
+  private:
+    typedef BOOL(WINAPI* EnumerateChildren)(HWND, WNDENUMPROC, LPARAM);
+
+    // The program's import table entry that holds `address`, or null.
+    static ULONG_PTR* ImportSlot(ULONG_PTR address) {
+        BYTE* image = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+        auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
+            image + reinterpret_cast<IMAGE_DOS_HEADER*>(image)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports =
+            headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* library =
+                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(image + imports.VirtualAddress);
+             library->Name != 0; library++) {
+            for (auto* entry = reinterpret_cast<IMAGE_THUNK_DATA*>(image + library->FirstThunk);
+                 entry->u1.Function != 0; entry++) {
+                if (entry->u1.Function == address) {
+                    return reinterpret_cast<ULONG_PTR*>(&entry->u1.Function);
+                }
+            }
+        }
+        return nullptr;
+    }
+    void Swap(ULONG_PTR address) {
+        DWORD protection;
+        if (slot != nullptr && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection)) {
+            *slot = address;
+            VirtualProtect(slot, sizeof *slot, protection, &protection);
+        }
+    }
+    static BOOL WINAPI Record(HWND parent, WNDENUMPROC visit, LPARAM context) {
+        parents.push_back(parent);
+        return real(parent, visit, context);
+    }
+    static EnumerateChildren real;
+    ULONG_PTR* slot = nullptr;
+};
+std::vector<HWND> EnumerationRecorder::parents;
+EnumerationRecorder::EnumerateChildren EnumerationRecorder::real;
+
+using NoActiveWindow = WindowRuntimeTest;
+
+// Another program can send a shortcut's command while none of the program's windows is
+// active. Walking the children of no window would visit every top-level window of the
+// desktop and could give the focus to any of them.
+TEST_F(NoActiveWindow, AShortcutCommandWalksNoWindowAndMovesNoFocus) {
+    HWND hidden = CreateApplicationWindow(0xC80001 | WINDOW_HIDDEN);
+    ASSERT_NE(hidden, nullptr);
+    ASSERT_EQ(GetActiveWindow(), nullptr) << "the test needs a thread without active window";
+    EnumerationRecorder recorder;
+    ASSERT_TRUE(recorder.Installed()) << "EnumChildWindows not found in the import table";
+    for (WORD command : {CMD_FOCUS_NEXT, CMD_FOCUS_PREVIOUS}) {
+        SendMessageA(hidden, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+        EXPECT_TRUE(EnumerationRecorder::parents.empty())
+            << "command " << command << " walked the windows of the desktop";
+        EXPECT_EQ(GetFocus(), nullptr) << "command " << command;
+        EnumerationRecorder::parents.clear();
+    }
+    // The recorder sees the walk that an active window does get.
+    HWND active = CreateNumberedWindow(1, 0, 0, 200, 100, 0, "active");
+    BringToFront(active);
+    ASSERT_EQ(GetActiveWindow(), active);
+    SendMessageA(active, WM_COMMAND, MAKEWPARAM(CMD_FOCUS_NEXT, 1), 0);
+    EXPECT_EQ(EnumerationRecorder::parents, std::vector<HWND>{active});
+}
 } // namespace

@@ -37,6 +37,12 @@ RECT OuterRect(HWND window) {
     return outer;
 }
 
+// Where a window of this outer size stands when centred on the screen, whatever its size.
+POINT ScreenCentredCorner(const RECT& outer) {
+    return {GetSystemMetrics(SM_CXSCREEN) / 2 - (outer.right - outer.left) / 2,
+            GetSystemMetrics(SM_CYSCREEN) / 2 - (outer.bottom - outer.top) / 2};
+}
+
 bool IsRuntimeClass(const char* name) {
     return !IS_INTRESOURCE(name) && strncmp(name, "WindowClass_", 12) == 0;
 }
@@ -84,13 +90,16 @@ WindowLifeRecorder* WindowLifeRecorder::current;
 using Initialisation = WindowRuntimeTest;
 
 TEST_F(Initialisation, RegistersTheTemplateClassAndPreparesTenNumbers) {
+    FillFreeHeapWithJunk();
+    InitWindowRuntime();
     EXPECT_EQ(WindowTable.capacity, 10);
     ASSERT_NE(WindowTable.records, nullptr);
     EXPECT_GE(HeapSize(AppHeap, 0, WindowTable.records), 12 * sizeof(WindowRecord))
         << "the block holds the two spare records beyond the capacity";
+    const WindowRecord zero = {};
     for (int32_t number = 0; number < 12; number++) {
-        EXPECT_EQ(WindowTable.records[number].handle, nullptr);
-        EXPECT_EQ(WindowTable.records[number].acceleratorCount, 0);
+        EXPECT_EQ(memcmp(&WindowTable.records[number], &zero, sizeof zero), 0)
+            << "record " << number << " is not zero-filled";
     }
     EXPECT_EQ(GetCurrentWindow(), nullptr);
     EXPECT_EQ(EventControlNumber(), 0) << "no control event before the first one";
@@ -99,7 +108,7 @@ TEST_F(Initialisation, RegistersTheTemplateClassAndPreparesTenNumbers) {
     ASSERT_TRUE(GetClassInfoA(ModuleInstance, "TemplateClass", &templateClass));
     EXPECT_EQ(templateClass.lpfnWndProc, WindowProcedure);
     EXPECT_EQ(templateClass.hIcon, nullptr) << "the program carries no icon";
-    EXPECT_NE(templateClass.hCursor, nullptr);
+    EXPECT_EQ(templateClass.hCursor, LoadCursorA(nullptr, IDC_ARROW)) << "not the arrow pointer";
     EXPECT_EQ(WindowClassTemplate.lpszClassName, ClassNameBuffer);
     // TemplateClass keeps the brush of start-up's initialisation; every later class the
     // brush of the initialisation that this test ran.
@@ -134,12 +143,15 @@ TEST_F(Creation, TheApplicationsWindowIsCentredOnTheScreenWithItsOwnClass) {
     int32_t outerHeight = outer.bottom - outer.top;
     EXPECT_GT(outerWidth, 600) << "the border is outside the client area";
     EXPECT_GT(outerHeight, 500) << "the caption is outside the client area";
-    EXPECT_EQ(outer.left, 1024 / 2 - outerWidth / 2) << "not centred on the 1024-wide screen";
-    EXPECT_EQ(outer.top, 768 / 2 - outerHeight / 2) << "not centred on the 768-high screen";
+    EXPECT_EQ(outer.left, ScreenCentredCorner(outer).x) << "not centred on the screen's width";
+    EXPECT_EQ(outer.top, ScreenCentredCorner(outer).y) << "not centred on the screen's height";
 
     EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND)),
               BackgroundBrush)
         << "the window is not painted with the button-face brush";
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(window, GCLP_HCURSOR)),
+              LoadCursorA(nullptr, IDC_ARROW))
+        << "the pointer over the window is not the arrow";
     EXPECT_EQ(GetCurrentWindow(), window);
     EXPECT_EQ(WindowTable.records[0].handle, window);
     EXPECT_EQ(WindowTable.records[0].acceleratorCount, 2);
@@ -203,8 +215,8 @@ TEST_F(Creation, TheFlagWordDecidesStyleVisibilityAndPlacement) {
         }
         RECT outer = OuterRect(window);
         if (c.centredOnScreen) {
-            EXPECT_EQ(outer.left, 512 - (outer.right - outer.left) / 2);
-            EXPECT_EQ(outer.top, 384 - (outer.bottom - outer.top) / 2);
+            EXPECT_EQ(outer.left, ScreenCentredCorner(outer).x);
+            EXPECT_EQ(outer.top, ScreenCentredCorner(outer).y);
         } else {
             EXPECT_EQ(outer.left, 30) << "(x, y) is the outer corner";
             EXPECT_EQ(outer.top, 40);
@@ -218,9 +230,9 @@ TEST_F(Creation, CentringOverTheActiveWindowFallsBackToTheScreen) {
     HWND window = CreateNumberedWindow(2, 30, 40, 200, 100, WINDOW_CENTRE_ACTIVE, "alone");
     ASSERT_NE(window, nullptr);
     RECT outer = OuterRect(window);
-    EXPECT_EQ(outer.left, 512 - (outer.right - outer.left) / 2)
+    EXPECT_EQ(outer.left, ScreenCentredCorner(outer).x)
         << "with no active window 0x2 centres on the screen";
-    EXPECT_EQ(outer.top, 384 - (outer.bottom - outer.top) / 2);
+    EXPECT_EQ(outer.top, ScreenCentredCorner(outer).y);
 }
 
 TEST_F(Creation, CentringOverTheActiveWindowUsesItsOuterRectangle) {
@@ -278,6 +290,7 @@ TEST_F(Growth, ANumberAtTheCapacityGrowsTheTableAndKeepsEarlierWindows) {
     windows[3] = WindowTable.records[3].handle;
     EXPECT_EQ(WindowTable.capacity, 10) << "number 3 lies inside the table";
 
+    FillFreeHeapWithJunk();
     HWND tenth = CreateNumberedWindow(10, 0, 0, 100, 100, HIDDEN, "grows");
     ASSERT_NE(tenth, nullptr);
     EXPECT_EQ(WindowTable.capacity, 20);
@@ -290,8 +303,10 @@ TEST_F(Growth, ANumberAtTheCapacityGrowsTheTableAndKeepsEarlierWindows) {
             << "window " << number << " lost its shortcuts when the table grew";
     }
     EXPECT_EQ(WindowTable.records[10].handle, tenth);
+    const WindowRecord zero = {};
     for (int32_t number = 11; number < 22; number++) {
-        EXPECT_EQ(WindowTable.records[number].handle, nullptr) << "new record " << number;
+        EXPECT_EQ(memcmp(&WindowTable.records[number], &zero, sizeof zero), 0)
+            << "new record " << number << " is not zero-filled";
     }
 
     ASSERT_NE(CreateNumberedWindow(1000, 0, 0, 100, 100, HIDDEN, "far"), nullptr);
@@ -413,6 +428,8 @@ TEST_F(Closing, AllWindowsCloseHighestNumberFirstAndUnregisterTheirClasses) {
     EXPECT_TRUE(ClassRegistered("TemplateClass")) << "the template class lasts";
     EXPECT_EQ(CopyAcceleratorTableA(shortcuts, nullptr, 0), 0) << "table not destroyed";
     EXPECT_EQ(GetCurrentWindow(), five) << "closing does not change the current window";
+    // Record 0 keeps the released table; with no active window nothing may find it.
+    EXPECT_EQ(LookupWindowAccelerators(nullptr), nullptr);
 }
 
 TEST_F(Closing, AFreeOrAlreadyClosedNumberIsLeftAlone) {

@@ -71,4 +71,63 @@ TEST(Centring, OverTheActiveWindowClampsAtTheTopAndLeftOnly) {
     EXPECT_EQ(offScreen.x, 900 + 200 - 50) << "no clamping at the right edge";
     EXPECT_EQ(offScreen.y, 700 + 150 - 50) << "no clamping at the bottom edge";
 }
+
+// Sums that leave the signed 32-bit range wrap as two's complement. The cases are also
+// evaluated by the compiler, where an overflow instead of a wrap does not compile.
+constexpr int32_t LARGEST = INT32_MAX;
+constexpr int32_t SMALLEST = INT32_MIN;
+
+struct WrapCase {
+    RECT active;
+    int32_t outerWidth;
+    int32_t outerHeight;
+    POINT position;
+    const char* meaning;
+};
+
+constexpr WrapCase WrapCases[] = {
+    {{SMALLEST, SMALLEST, LARGEST, LARGEST},
+     0,
+     0,
+     {LARGEST, LARGEST},
+     "the width 2^32 - 1 wraps to -1, and the smallest number minus 1 to the largest"},
+    {{2147483600, 0, LARGEST, 100},
+     -200,
+     0,
+     {0, 50},
+     "2147483623 + 100 passes the largest number and wraps below 0"},
+    {{LARGEST, LARGEST, LARGEST, LARGEST}, -2, -2, {0, 0}, "one past the largest number"},
+};
+
+constexpr bool Same(RECT a, RECT b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+constexpr bool WrapCasesHold() {
+    for (const WrapCase& c : WrapCases) {
+        POINT position = CentreOverWindow(c.active, c.outerWidth, c.outerHeight);
+        if (position.x != c.position.x || position.y != c.position.y) {
+            return false;
+        }
+    }
+    return Same(RequestedRectangle(LARGEST, 10, 1, SMALLEST),
+                {LARGEST, 10, SMALLEST, 10 + SMALLEST}) &&
+           RectangleSize({SMALLEST, 0, LARGEST, 5}).cx == -1 &&
+           RectangleSize({LARGEST, 0, SMALLEST, 5}).cx == 1 &&
+           CentreOnScreen(SMALLEST, LARGEST, LARGEST, SMALLEST).x == SMALLEST / 2 - LARGEST / 2;
+}
+static_assert(WrapCasesHold(), "the placement sums must wrap as 32-bit two's complement");
+
+TEST(Centring, SumsBeyondTheSigned32BitRangeWrap) {
+    for (const WrapCase& c : WrapCases) {
+        POINT position = CentreOverWindow(c.active, c.outerWidth, c.outerHeight);
+        EXPECT_EQ(position.x, c.position.x) << c.meaning;
+        EXPECT_EQ(position.y, c.position.y) << c.meaning;
+    }
+    RECT requested = RequestedRectangle(LARGEST, 10, 1, SMALLEST);
+    EXPECT_EQ(requested.right, SMALLEST) << "the largest number plus 1";
+    EXPECT_EQ(requested.bottom, 10 + SMALLEST);
+    EXPECT_EQ(RectangleSize({SMALLEST, 0, LARGEST, 5}).cx, -1);
+    EXPECT_EQ(RectangleSize({LARGEST, 0, SMALLEST, 5}).cx, 1);
+}
 } // namespace

@@ -35,6 +35,24 @@ class DisplayTurn {
     HANDLE turn = nullptr;
 };
 
+// Leaves the free space of AppHeap full of a pattern, so that a block handed out or grown
+// without HEAP_ZERO_MEMORY shows it instead of the zeros a fresh heap happens to hold.
+inline void FillFreeHeapWithJunk() {
+    std::vector<void*> blocks;
+    for (SIZE_T size : {24, 100, 700, 1500, 4000, 16000}) {
+        for (int i = 0; i < 8; i++) {
+            void* block = HeapAlloc(AppHeap, 0, size);
+            if (block != nullptr) {
+                FillMemory(block, size, 0xA5);
+                blocks.push_back(block);
+            }
+        }
+    }
+    for (void* block : blocks) {
+        HeapFree(AppHeap, 0, block);
+    }
+}
+
 // Every test starts from the state start-up leaves: no window, capacity 10, nothing
 // pending. Re-running the initialisation leaks the old records block and brush into
 // AppHeap and GDI, which is harmless in a test program.
