@@ -2,7 +2,7 @@
 // separator, build their text as one expression into a local slot and hand it back at the
 // result position. Both factorise n by trial division with the primes up to 46,337, so a
 // prime near 2^31 costs 4,792 divisibility tests for each text; the divisors are then
-// formed from the prime powers, not found by a second trial pass.
+// formed from the prime factors, not found by a second trial pass.
 #include "app/App.h"
 #include "runtime/core/Core.h"
 
@@ -11,12 +11,10 @@ namespace {
 constexpr int32_t TRIAL_DIVISION_LIMIT = 46340;
 // The primes up to TRIAL_DIVISION_LIMIT; 46,337 is the last.
 constexpr int32_t TRIAL_PRIME_COUNT = 4792;
-// 2 * 3 * 5 * 7 * 11 * 13 * 17 * 19 * 23 * 29 exceeds 2^31.
-constexpr int32_t MAX_DISTINCT_PRIMES = 9;
+// 2^30 has the most prime factors of any n below 2^31.
+constexpr int32_t MAX_PRIME_FACTORS = 30;
 // No n below 2^31 has more than 1,600 divisors (2,095,133,040 has that many).
 constexpr int32_t MAX_DIVISORS = 1600;
-// 2^30 is the highest prime power below 2^31.
-constexpr int32_t MAX_EXPONENT = 30;
 
 // Filled by the first call that needs it and never changed after; zero until then. Left in
 // zero-initialised storage, it costs the exe no bytes, where a table built by the compiler
@@ -24,8 +22,8 @@ constexpr int32_t MAX_EXPONENT = 30;
 uint16_t TrialPrimes[TRIAL_PRIME_COUNT];
 int32_t TrialPrimeCount;
 
-// A sieve of Eratosthenes over the odd numbers up to TRIAL_DIVISION_LIMIT, about 50 us
-// once per process.
+// A sieve of Eratosthenes over the odd numbers up to TRIAL_DIVISION_LIMIT, once per
+// process: 50 to 100 us under Wine here, about as much as the costliest row.
 void FillTrialPrimes() {
     // composite[i] stands for the odd number 2 * i + 1.
     constexpr int32_t ODD_COUNT = TRIAL_DIVISION_LIMIT / 2;
@@ -49,80 +47,64 @@ void FillTrialPrimes() {
     TrialPrimeCount = count;
 }
 
-// The prime factorisation of n >= 2: distinct primes ascending, each with its exponent.
-struct Factorisation {
-    int32_t primes[MAX_DISTINCT_PRIMES];
-    int32_t exponents[MAX_DISTINCT_PRIMES];
-    int32_t count;
-};
-
-void Factorise(int32_t n, Factorisation* factorisation) {
-    int32_t count;
-    const uint16_t* primes = TrialDivisionPrimes(&count);
-    factorisation->count = 0;
-    for (int32_t i = 0; i < count; i++) {
+// Writes the prime factors of n >= 2 in non-decreasing order, each as often as it divides
+// n, into factors and returns how many there are.
+int32_t ListPrimeFactors(int32_t n, int32_t* factors) {
+    int32_t primeCount;
+    const uint16_t* primes = TrialDivisionPrimes(&primeCount);
+    int32_t count = 0;
+    for (int32_t i = 0; i < primeCount; i++) {
         int32_t p = primes[i];
         // p <= 46,337, so p * p stays below 2^31.
         if (p * p > n) {
             break;
         }
-        if (Remainder(n, p) == 0) {
-            int32_t exponent = 0;
-            do {
-                n /= p;
-                exponent++;
-            } while (Remainder(n, p) == 0);
-            factorisation->primes[factorisation->count] = p;
-            factorisation->exponents[factorisation->count++] = exponent;
+        while (Remainder(n, p) == 0) {
+            factors[count++] = p;
+            n /= p;
         }
     }
     // What is left has no prime factor up to the square root of itself, or none up to
     // 46,337 while lying below 46,349^2 (the next prime's square): it is 1 or a prime.
     if (n > 1) {
-        factorisation->primes[factorisation->count] = n;
-        factorisation->exponents[factorisation->count++] = 1;
+        factors[count++] = n;
     }
+    return count;
 }
 
-// Writes every divisor of the factorised number ascending into divisors and returns how
-// many there are. For each prime p with exponent e, the divisors so far times p^0 .. p^e
-// are e + 1 ascending runs, merged into one.
-int32_t ListDivisors(const Factorisation& factorisation, int32_t* divisors) {
-    int32_t merged[MAX_DIVISORS];
+// Writes every divisor of n >= 2 ascending into divisors and returns how many there are.
+// Each prime factor p brings p times the divisors that the previous factor brought, when
+// that was p too, and p times all divisors so far otherwise; those are merged in from the
+// back.
+int32_t ListDivisors(int32_t n, int32_t* divisors) {
+    int32_t factors[MAX_PRIME_FACTORS];
+    int32_t factorCount = ListPrimeFactors(n, factors);
+    // At most half the divisors are new at a step, since their number at least doubles.
+    int32_t added[MAX_DIVISORS / 2];
+    int32_t addedCount = 0;
     int32_t count = 1;
     divisors[0] = 1;
-    for (int32_t f = 0; f < factorisation.count; f++) {
-        int32_t runCount = factorisation.exponents[f] + 1;
-        int32_t powers[MAX_EXPONENT + 1];
-        int32_t heads[MAX_EXPONENT + 1];
-        powers[0] = 1;
-        heads[0] = 0;
-        for (int32_t run = 1; run < runCount; run++) {
-            powers[run] = powers[run - 1] * factorisation.primes[f];
-            heads[run] = 0;
-        }
-        int32_t total = count * runCount;
-        for (int32_t k = 0; k < total; k++) {
-            int32_t smallestRun = -1;
-            int32_t smallest = 0;
-            for (int32_t run = 0; run < runCount; run++) {
-                if (heads[run] == count) {
-                    continue;
-                }
-                // A divisor of n, so the product does not overflow.
-                int32_t value = divisors[heads[run]] * powers[run];
-                if (smallestRun < 0 || value < smallest) {
-                    smallest = value;
-                    smallestRun = run;
-                }
+    for (int32_t f = 0; f < factorCount; f++) {
+        int32_t p = factors[f];
+        if (f == 0 || p != factors[f - 1]) {
+            for (addedCount = 0; addedCount < count; addedCount++) {
+                added[addedCount] = divisors[addedCount];
             }
-            merged[k] = smallest;
-            heads[smallestRun]++;
         }
-        for (int32_t k = 0; k < total; k++) {
-            divisors[k] = merged[k];
+        // Divisors of n, so no product overflows.
+        for (int32_t i = 0; i < addedCount; i++) {
+            added[i] *= p;
         }
-        count = total;
+        int32_t old = count - 1;
+        int32_t next = addedCount - 1;
+        count += addedCount;
+        for (int32_t place = count - 1; next >= 0; place--) {
+            if (old >= 0 && divisors[old] > added[next]) {
+                divisors[place] = divisors[old--];
+            } else {
+                divisors[place] = added[next--];
+            }
+        }
     }
     return count;
 }
@@ -132,16 +114,15 @@ void AppendJoined(const char* join, int32_t value) {
     AppendNumber(value);
 }
 
-// Appends the prime factors of n >= 2 in non-decreasing order.
+// Appends the prime factors of n in non-decreasing order; none for n <= 1.
 void AppendPrimeFactors(int32_t n, const char* separator) {
-    Factorisation factorisation;
-    Factorise(n, &factorisation);
-    const char* join = "";
-    for (int32_t f = 0; f < factorisation.count; f++) {
-        for (int32_t e = 0; e < factorisation.exponents[f]; e++) {
-            AppendJoined(join, factorisation.primes[f]);
-            join = separator;
-        }
+    if (n <= 1) {
+        return;
+    }
+    int32_t factors[MAX_PRIME_FACTORS];
+    int32_t count = ListPrimeFactors(n, factors);
+    for (int32_t i = 0; i < count; i++) {
+        AppendJoined(i == 0 ? "" : separator, factors[i]);
     }
 }
 
@@ -150,10 +131,8 @@ void AppendPrimeFactors(int32_t n, const char* separator) {
 void AppendDivisors(int32_t n, const char* separator) {
     AppendText("1");
     if (n >= 2) {
-        Factorisation factorisation;
-        Factorise(n, &factorisation);
         int32_t divisors[MAX_DIVISORS];
-        int32_t count = ListDivisors(factorisation, divisors);
+        int32_t count = ListDivisors(n, divisors);
         // The first is 1 and the last n itself.
         for (int32_t i = 1; i < count - 1; i++) {
             AppendJoined(separator, divisors[i]);
@@ -162,9 +141,17 @@ void AppendDivisors(int32_t n, const char* separator) {
     AppendJoined(separator, n);
 }
 
-// The last step of a text procedure: the result goes to the result position, and only
-// then are the local slots freed.
-char* ReturnText(StringSlot result, StringSlot separatorCopy) {
+// A text procedure: copies the separator, builds the text of n as one expression into a
+// local slot and hands it back at the result position, freeing the local slots after.
+char* BuildText(int32_t n, const char* separator,
+                void (*appendText)(int32_t n, const char* separator)) {
+    // The separator may lie in ScratchBuffer at the cursor, where the result goes.
+    StringSlot separatorCopy = nullptr;
+    CopyText(&separatorCopy, separator);
+    StringSlot result = nullptr;
+    char* start = MarkScratch();
+    appendText(n, separatorCopy);
+    AssignFromScratch(&result, start);
     char* resultPosition = MarkScratch();
     AppendText(result);
     FreeText(result);
@@ -193,24 +180,9 @@ const uint16_t* TrialDivisionPrimes(int32_t* count) {
 }
 
 char* PrimeFactorText(int32_t n, const char* separator) {
-    // The separator may lie in ScratchBuffer at the cursor, where the result goes.
-    StringSlot separatorCopy = nullptr;
-    CopyText(&separatorCopy, separator);
-    StringSlot result = nullptr;
-    char* start = MarkScratch();
-    if (n > 1) {
-        AppendPrimeFactors(n, separatorCopy);
-    }
-    AssignFromScratch(&result, start);
-    return ReturnText(result, separatorCopy);
+    return BuildText(n, separator, AppendPrimeFactors);
 }
 
 char* DivisorText(int32_t n, const char* separator) {
-    StringSlot separatorCopy = nullptr;
-    CopyText(&separatorCopy, separator);
-    StringSlot result = nullptr;
-    char* start = MarkScratch();
-    AppendDivisors(n, separatorCopy);
-    AssignFromScratch(&result, start);
-    return ReturnText(result, separatorCopy);
+    return BuildText(n, separator, AppendDivisors);
 }
