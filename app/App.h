@@ -47,3 +47,8 @@ char* PrimeFactorText(int32_t n, const char* separator);
 // 1, every divisor of n from 2 to half of n in increasing order, then n itself: "1, 1" for
 // 1, "1, 0" for 0 and "1, -6" for -6.
 char* DivisorText(int32_t n, const char* separator);
+
+// The primes both text procedures trial-divide by: every prime up to 46,337, the largest
+// prime whose square lies below 2^31, ascending. Filled by the first call of this function
+// or of a text procedure, the same for the rest of the process; sets count to its length.
+const uint16_t* TrialDivisionPrimes(int32_t* count);

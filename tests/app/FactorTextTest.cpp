@@ -1,5 +1,6 @@
-// The factor and divisor texts: the worked examples, the result convention they hand their
-// text back by, their separator copy and the room left in ScratchBuffer.
+// The factor and divisor texts: the worked examples, the primes they trial-divide by, the
+// result convention they hand their text back by, their separator copy and the room left in
+// ScratchBuffer.
 #include "app/App.h"
 #include "runtime/core/Core.h"
 #include "tests/app/TextProcedureCall.h"
@@ -69,6 +70,48 @@ TEST(FactorAndDivisorTexts, MatchTheWorkedExamples) {
         EXPECT_EQ(CallTextProcedure(PrimeFactorText, c.n), c.factors) << "factors of " << c.n;
         EXPECT_EQ(CallTextProcedure(DivisorText, c.n), c.divisors) << "divisors of " << c.n;
     }
+}
+
+// Trial division ends at the table's last prime, 46,337; a factor above it is what is left
+// of n. 46337^2 is the one number below 2^31 that needs that last prime.
+TEST(FactorAndDivisorTexts, FactorsAboveTheLastTrialPrimeAreFound) {
+    const TextCase cases[] = {
+        {46337, "46337", "1, 46337"},
+        {46349, "46349", "1, 46349"}, // the first prime after the table
+        {92698, "2, 46349", "1, 2, 46349, 92698"},
+        {2147117569, "46337, 46337", "1, 46337, 2147117569"},
+        {2147210123, "46327, 46349", "1, 46327, 46349, 2147210123"},
+        {2147483578, "2, 1073741789", "1, 2, 1073741789, 2147483578"},
+        {2147483645, "5, 19, 22605091", "1, 5, 19, 95, 22605091, 113025455, 429496729, 2147483645"},
+    };
+    for (const TextCase& c : cases) {
+        EXPECT_EQ(CallTextProcedure(PrimeFactorText, c.n), c.factors) << "factors of " << c.n;
+        EXPECT_EQ(CallTextProcedure(DivisorText, c.n), c.divisors) << "divisors of " << c.n;
+    }
+}
+
+bool IsPrimeByTrialDivision(int32_t n) {
+    for (int32_t d = 2; d * d <= n; d++) {
+        if (n % d == 0) {
+            return false;
+        }
+    }
+    return n >= 2;
+}
+
+TEST(TrialDivisionPrimes, AreEveryPrimeUpTo46337Ascending) {
+    int32_t count = 0;
+    const uint16_t* primes = TrialDivisionPrimes(&count);
+    ASSERT_EQ(count, 4792) << "primes up to 46,340 missing or extra";
+    EXPECT_EQ(primes[count - 1], 46337);
+    int32_t next = 0;
+    for (int32_t n = 2; n <= 46340 && next < count; n++) {
+        if (IsPrimeByTrialDivision(n)) {
+            ASSERT_EQ(primes[next], n) << "entry " << next << " of the prime table";
+            next++;
+        }
+    }
+    EXPECT_EQ(next, count);
 }
 
 TEST(FactorAndDivisorTexts, ZeroAndNegativeNumbersHaveNoFactorsAndJustOneAndThemselves) {
