@@ -70,6 +70,23 @@ winepath_of() {
     printf 'Z:%s' "${1//\//\\}"
 }
 
+# Wine closes its desktop soon after the last program on it has ended, and the next
+# program starts a new desktop process that inherits its standard output: a test's pipe
+# then stays open for as long as later tests keep that desktop busy. A program that holds
+# the desktop for the whole session, with null standard handles, keeps the first desktop.
+keep_desktop_open() {
+    local keeper="$session_root/build/x86_64/tests/keep_desktop.exe" ready
+    [ -f "$keeper" ] || return 0
+    ready=$(mktemp)
+    "$WINE64" "$keeper" </dev/null >"$ready" 2>/dev/null &
+    for _ in $(seq 300); do
+        grep -q ready "$ready" && break
+        sleep 0.1
+    done
+    grep -q ready "$ready" || echo "wine-session: the desktop keeper did not start" >&2
+    rm -f "$ready"
+}
+
 start_wine_session() {
     local mode="${1:-}"
     if [ "$mode" = desktop ] && [ -n "${DISPLAY:-}" ]; then
@@ -87,6 +104,7 @@ start_wine_session() {
     # A server that already runs for this prefix serves just as well.
     "$WINESERVER" -p 2>/dev/null || true
     "$WINE64" wineboot.exe </dev/null >/dev/null 2>&1
+    keep_desktop_open
     if [ -n "$started_xvfb" ]; then
         set_window_manager_integration off
     else
