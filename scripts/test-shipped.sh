@@ -47,6 +47,11 @@ seconds_since() {
 # ---- Inside the namespaces: PID 1 of the new PID namespace, root of the user namespace.
 run_inside() {
     inside=yes
+    # For qemu, here or in the machine's own binfmt_misc: with its default guest space,
+    # whose top is not on a 64 KiB boundary, the mappings qemu moves when Wine reserves its
+    # address space end up over Wine's shared user data at 0x7ffe0000, and every 32-bit
+    # Wine process fails to start.
+    export QEMU_RESERVED_VA=0xffff0000
     if [ "$1" = emulated ]; then
         mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null ||
             fail "this kernel gives a user namespace no binfmt_misc of its own (Linux 6.7 or later does), and it runs no 32-bit programs itself"
@@ -55,10 +60,6 @@ run_inside() {
         printf '%s' ':primfaktoren-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$emulator"':F' \
             >/proc/sys/fs/binfmt_misc/register ||
             fail "could not register $emulator for 32-bit programs in the namespace's binfmt_misc"
-        # With qemu's default guest space, whose top is not on a 64 KiB boundary, the
-        # mappings qemu moves when Wine reserves its address space end up over Wine's
-        # shared user data at 0x7ffe0000, and every 32-bit Wine process fails to start.
-        export QEMU_RESERVED_VA=0xffff0000
     fi
     timeout 60 "$loader32" --version >/dev/null 2>&1 ||
         fail "Wine's 32-bit loader $loader32 does not run"
