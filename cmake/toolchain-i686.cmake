@@ -8,7 +8,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# 32-bit programs cannot run on a 64-bit-only Wine; only where wine32 exists.
-if(EXISTS /usr/lib/i386-linux-gnu/wine)
+# The tests of this build run only where Wine's 32-bit loader really runs: wine32 may be
+# installed on a kernel that runs no 32-bit programs.
+execute_process(COMMAND /usr/lib/wine/wine --version RESULT_VARIABLE wine32_result
+                OUTPUT_QUIET ERROR_QUIET TIMEOUT 60)
+if(wine32_result EQUAL 0)
   set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)
 endif()
