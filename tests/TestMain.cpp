@@ -10,9 +10,23 @@
 namespace {
 int argumentCount;
 char** arguments;
+
+// A fault in a test would otherwise start Wine's debugger, which keeps the process, and so
+// the test, waiting until CTest's timeout; say what happened and end at once instead.
+LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* exception) {
+    fprintf(stderr, "test program ended by exception 0x%08lx at %p\n",
+            exception->ExceptionRecord->ExceptionCode,
+            exception->ExceptionRecord->ExceptionAddress);
+    fflush(stdout);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
 } // namespace
 
 void MainProgram() {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(EndOnUnhandledException);
     testing::InitGoogleTest(&argumentCount, arguments);
     int result = RUN_ALL_TESTS();
     CloseAllWindows();
