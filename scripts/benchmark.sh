@@ -1,26 +1,62 @@
 #!/usr/bin/env bash
 # Prints every benchmark figure in one run: the 64-bit twin's factor and divisor text
-# benchmark, then its tool benchmark (row rates against the bare per-row loop, the turn
-# without a row, private bytes per row, idle processor time, executable sizes), under Wine
-# on a display (an Xvfb of its own when DISPLAY is not set). Build first with
-# scripts/build.sh.
-#   $1  the build directory (default: build/x86_64)
+# benchmark, its tool benchmark (row rates against the bare per-row loop, the turn without
+# a row, private bytes per row, idle processor time, executable sizes) and its memory
+# benchmark, then the memory benchmark of the 32-bit build, natively or emulated as
+# scripts/wine32.sh can. Everything runs on an Xvfb of its own. Build first with
+# scripts/build.sh; run as root.
+#   benchmark.sh            all of it
+#   benchmark.sh capacity   only the 32-bit run that adds rows until the list can take no
+#                           more (about an hour under emulation)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${1:-build/x86_64}"
-for program in factor_text_benchmark tool_benchmark; do
-    [ -f "$build/bench/$program.exe" ] || { echo "missing: $build/bench/$program.exe"; exit 1; }
+root=$(pwd)
+source scripts/wine32.sh
+
+# Runs one benchmark program and prints what it printed. Output goes to a file: Wine's
+# service processes may hold a pipe open long after the run.
+run_benchmark() {
+    local loader="$1" program="$2" output="${2%.exe}.txt"
+    shift 2
+    echo "== $program $*"
+    "$loader" "$program" "$@" </dev/null >"$output" 2>&1 || status=1
+    cat "$output"
+}
+
+if [ "${1:-}" = --inside-wine32 ]; then
+    wine32_prepare_inside || { echo "$WINE32_PROBLEM"; exit 1; }
+    export WINE_SESSION_PREFIX="$WINE32_PREFIX"
+    source scripts/wine-session.sh
+    trap stop_wine_session EXIT
+    start_wine_session
+    status=0
+    run_benchmark "$WINE32_LOADER" build/i686/bench/memory_benchmark.exe ${2:-}
+    exit $status
+fi
+
+for program in build/x86_64/bench/{factor_text,tool,memory}_benchmark.exe \
+    build/i686/bench/memory_benchmark.exe; do
+    [ -f "$program" ] || { echo "missing: $program (run scripts/build.sh)"; exit 1; }
 done
 
-source scripts/wine-session.sh
-trap stop_wine_session EXIT
-start_wine_session
 status=0
-for program in factor_text_benchmark tool_benchmark; do
-    echo "== $program"
-    # Output to a file: Wine's service processes may hold a pipe open long after the run.
-    output="$build/$program.txt"
-    /usr/lib/wine/wine64 "$build/bench/$program.exe" </dev/null >"$output" 2>&1 || status=$?
-    cat "$output"
-done
+if [ "${1:-}" != capacity ]; then
+    (
+        source scripts/wine-session.sh
+        trap stop_wine_session EXIT
+        start_wine_session
+        for program in factor_text tool memory; do
+            run_benchmark "$WINE64" "build/x86_64/bench/${program}_benchmark.exe"
+        done
+        exit $status
+    ) || status=1
+fi
+
+if wine32_choose; then
+    echo "(32-bit programs: $WINE32_HOW)"
+    wine32_enter 7200 "$root/scripts/benchmark.sh" --inside-wine32 "${1:-}" || status=1
+else
+    echo "no 32-bit figures: $WINE32_PROBLEM"
+    status=1
+fi
 exit $status
