@@ -8,6 +8,7 @@
 //   memory_benchmark.exe capacity   rows from 1 on until the run ends by itself, as it
 //                                   does when the list can take no more
 #include "app/App.h"
+#include "bench/CommittedMemory.h"
 #include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
@@ -27,13 +28,7 @@ struct Memory {
 
 Memory MemoryNow() {
     Memory memory = {};
-    MEMORY_BASIC_INFORMATION region = {};
-    for (char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;
-         address = static_cast<char*>(region.BaseAddress) + region.RegionSize) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
-            memory.committed += static_cast<double>(region.RegionSize);
-        }
-    }
+    memory.committed = CommittedPrivateBytes(GetCurrentProcess());
     HANDLE heaps[64];
     DWORD count = GetProcessHeaps(64, heaps);
     for (DWORD i = 0; i < count && i < 64; i++) {

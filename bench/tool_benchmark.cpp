@@ -4,6 +4,7 @@
 // real main window; the tool's private bytes per row; its processor time while idle; and
 // the sizes of both executables.
 #include "app/App.h"
+#include "bench/CommittedMemory.h"
 #include "runtime/control/Control.h"
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
@@ -279,17 +280,7 @@ Memory MemoryOf(HANDLE process) {
                              sizeof counters)) {
         memory.privateUsage = static_cast<double>(counters.PrivateUsage);
     }
-    MEMORY_BASIC_INFORMATION region = {};
-    for (char* address = nullptr;
-         VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;
-         address = static_cast<char*>(region.BaseAddress) + region.RegionSize) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
-            memory.committedPrivate += static_cast<double>(region.RegionSize);
-        }
-        if (region.RegionSize == 0) {
-            break;
-        }
-    }
+    memory.committedPrivate = CommittedPrivateBytes(process);
     return memory;
 }
 
