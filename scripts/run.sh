@@ -11,21 +11,19 @@ cd "$(dirname "$0")/.."
 bash scripts/install-dependencies.sh
 bash scripts/build.sh
 
-loader32=/usr/lib/wine/wine
+source scripts/wine32.sh
 checker=build/x86_64/tests/check_running_tool.exe
 window_wait=60
-if timeout 120 "$loader32" --version >/dev/null 2>&1; then
+if wine32_choose && [ "$WINE32_MODE" = native ]; then
     program=build/i686/primfaktoren.exe
-    loader="$loader32"
-    # A 32-bit program needs a prefix made while 32-bit Wine was there.
-    export WINE_SESSION_PREFIX="$PWD/build/wineprefix-i686"
+    loader="$WINE32_LOADER"
+    export WINE_SESSION_PREFIX="$WINE32_PREFIX"
     description="the shipped 32-bit program"
-    if grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
-        # The machine emulates 32-bit programs: each Wine process starts in about a minute,
-        # and only where qemu's guest space ends on a 64 KiB boundary (see test-shipped.sh).
+    if [ "$WINE32_HOW" != native ]; then
+        # Each emulated Wine process starts in about a minute.
         window_wait=300
-        export QEMU_RESERVED_VA=0xffff0000
-        description="$description, emulated by qemu"
+        export QEMU_RESERVED_VA="$WINE32_QEMU_RESERVED_VA"
+        description="$description, $WINE32_HOW"
     fi
 else
     program=build/x86_64/primfaktoren.exe

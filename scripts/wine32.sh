@@ -18,6 +18,11 @@
 
 WINE32_LOADER=/usr/lib/wine/wine
 WINE32_EMULATOR=/usr/bin/qemu-i386-static
+# For qemu, here or in the machine's own binfmt_misc: with its default guest space, whose
+# top is not on a 64 KiB boundary, the mappings qemu moves when Wine reserves its address
+# space end up over Wine's shared user data at 0x7ffe0000, and every 32-bit Wine process
+# fails to start.
+WINE32_QEMU_RESERVED_VA=0xffff0000
 WINE32_PREFIX="${WINE32_PREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix-i686}"
 # Handed on into the namespaces by wine32_enter.
 WINE32_MODE="${WINE32_MODE:-}"
@@ -48,11 +53,7 @@ wine32_enter() {
 }
 
 wine32_prepare_inside() {
-    # For qemu, here or in the machine's own binfmt_misc: with its default guest space,
-    # whose top is not on a 64 KiB boundary, the mappings qemu moves when Wine reserves its
-    # address space end up over Wine's shared user data at 0x7ffe0000, and every 32-bit
-    # Wine process fails to start.
-    export QEMU_RESERVED_VA=0xffff0000
+    export QEMU_RESERVED_VA="$WINE32_QEMU_RESERVED_VA"
     if [ "$WINE32_MODE" = emulated ]; then
         if ! mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null; then
             WINE32_PROBLEM="this kernel gives a user namespace no binfmt_misc of its own (Linux 6.7 or later does), and it runs no 32-bit programs itself"
