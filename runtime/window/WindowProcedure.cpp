@@ -20,9 +20,8 @@ void RecordEvent(HWND window, int32_t code) {
 }
 
 void RecordControlEvent(HWND window, int32_t controlNumber) {
-    CurrentEvent.eventCode = EVENT_CONTROL;
     CurrentEvent.controlNumber = controlNumber;
-    MakeSureAPollFollows(window);
+    RecordEvent(window, EVENT_CONTROL);
 }
 
 bool IsReportList(HWND sender) {
