@@ -417,8 +417,9 @@ void ToolProcess::RepaintWhole(int number) const {
 }
 
 double ToolProcess::ProcessorSeconds() const {
-    // Wine reports the user and kernel time of another process as 0; a thread's times it
-    // reads from the system, so the sum over the threads is what the process used.
+    // The sum of the tool's threads' times, which Wine reads from the system. Its
+    // GetProcessTimes of another process is no substitute: after other tools have run in the
+    // same test process it may report a figure that stands still while the tool is busy.
     double total = 0;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot != INVALID_HANDLE_VALUE) {
@@ -439,11 +440,6 @@ double ToolProcess::ProcessorSeconds() const {
             }
         }
         CloseHandle(snapshot);
-    }
-    FILETIME created, ended, kernel, user;
-    if (GetProcessTimes(process.hProcess, &created, &ended, &kernel, &user)) {
-        double whole = FileTimeSeconds(kernel) + FileTimeSeconds(user);
-        total = whole > total ? whole : total;
     }
     return total;
 }
