@@ -7,8 +7,9 @@
 # namespaces: its X server is private, and when it ends for any reason, the end of its PID
 # namespace ends every process it started.
 #   wine32_choose           sets WINE32_MODE (native, emulated) and WINE32_HOW (how the
-#                           programs run, for messages); returns 1 with WINE32_PROBLEM set
-#                           when this machine can do neither
+#                           programs run, for messages: native, emulated, or emulated by
+#                           the machine's own binfmt_misc); returns 1 with WINE32_PROBLEM
+#                           set when this machine can do neither
 #   wine32_enter SECONDS ARGS...
 #                           runs `bash ARGS...` in the namespaces, with standard input
 #                           null, for at most SECONDS (status 124 or 137 beyond them)
@@ -30,11 +31,15 @@ WINE32_HOW=""
 WINE32_PROBLEM=""
 
 wine32_choose() {
+    local interpreter
     if timeout 60 "$WINE32_LOADER" --version >/dev/null 2>&1; then
         WINE32_MODE=native
         WINE32_HOW=native
-        # A machine whose own binfmt_misc hands 32-bit programs to qemu emulates them too.
-        grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386 && WINE32_HOW="emulated by the machine"
+        # A machine whose own binfmt_misc hands 32-bit programs to an emulator (qemu on an
+        # ARM machine, say) runs them natively as far as Wine can tell, but slowly.
+        if interpreter=$(wine32_binfmt_interpreter); then
+            WINE32_HOW="emulated by the machine's ${interpreter##*/}"
+        fi
     elif [ -x "$WINE32_EMULATOR" ] && [ -x "$WINE32_LOADER" ]; then
         WINE32_MODE=emulated
         WINE32_HOW=emulated
@@ -42,6 +47,24 @@ wine32_choose() {
         WINE32_PROBLEM="this machine runs no 32-bit programs, and qemu-i386-static or Wine's 32-bit loader is missing (run scripts/install-dependencies.sh)"
         return 1
     fi
+    return 0
+}
+
+# Prints the interpreter of the first enabled binfmt_misc entry that takes 32-bit x86 ELF
+# files, whatever the entry is called; fails when there is none.
+wine32_binfmt_interpreter() {
+    local entry
+    for entry in /proc/sys/fs/binfmt_misc/*; do
+        case "${entry##*/}" in register | status) continue ;; esac
+        [ -f "$entry" ] && grep -qx enabled "$entry" 2>/dev/null || continue
+        # The identification's class byte 01 (32-bit), then the machine 3 (i386) after
+        # the type.
+        awk '$1 == "magic" && substr($2, 1, 10) == "7f454c4601" && substr($2, 37, 4) == "0300" { found = 1 }
+             END { exit !found }' "$entry" || continue
+        sed -n 's/^interpreter //p' "$entry"
+        return 0
+    done
+    return 1
 }
 
 wine32_enter() {
@@ -52,6 +75,14 @@ wine32_enter() {
         bash "$@" </dev/null
 }
 
+# Registers the emulator for i386 ELF executables and shared objects under NAME in the
+# binfmt_misc mounted at /proc/sys/fs/binfmt_misc; F opens the emulator now, so it also
+# serves in other mount namespaces.
+wine32_register_emulator() {
+    printf '%s' ":$1"':M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$WINE32_EMULATOR"':F' \
+        >/proc/sys/fs/binfmt_misc/register
+}
+
 wine32_prepare_inside() {
     export QEMU_RESERVED_VA="$WINE32_QEMU_RESERVED_VA"
     if [ "$WINE32_MODE" = emulated ]; then
@@ -59,10 +90,7 @@ wine32_prepare_inside() {
             WINE32_PROBLEM="this kernel gives a user namespace no binfmt_misc of its own (Linux 6.7 or later does), and it runs no 32-bit programs itself"
             return 1
         fi
-        # i386 ELF executables and shared objects; F opens the emulator now, so it also
-        # serves in other mount namespaces.
-        if ! printf '%s' ':primfaktoren-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$WINE32_EMULATOR"':F' \
-            >/proc/sys/fs/binfmt_misc/register; then
+        if ! wine32_register_emulator primfaktoren-i386; then
             WINE32_PROBLEM="could not register $WINE32_EMULATOR for 32-bit programs in the namespace's binfmt_misc"
             return 1
         fi
