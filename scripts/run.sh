@@ -17,7 +17,6 @@ fail() {
 }
 
 bash scripts/install-dependencies.sh || fail "the packages above could not be installed"
-bash scripts/build.sh || fail "the build failed (its errors are above)"
 
 source scripts/wine32.sh
 checker=build/x86_64/tests/check_running_tool.exe
@@ -39,6 +38,7 @@ else
     description="the 64-bit twin (this machine runs no 32-bit programs)"
 fi
 echo "starting $program: $description"
+bash scripts/build.sh || fail "the build failed (its errors are above)"
 
 source scripts/wine-session.sh
 trap stop_wine_session EXIT
