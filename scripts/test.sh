@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both programs, runs the smoke test of the shipped 32-bit
-# program (scripts/test-shipped.sh), then every test of the 64-bit twin under Wine on an
-# Xvfb of its own: the tests move the pointer and type keys, so they never run on the
-# display in DISPLAY. Further arguments go to CTest. Exits non-zero when anything failed.
+# program (scripts/test-shipped.sh) and the unit-test programs of the 32-bit build
+# (scripts/test-shipped-units.sh), then every test of the 64-bit twin under Wine on an Xvfb
+# of its own, each test in a process of its own and each program once whole: the tests
+# move the pointer and type keys, so they never run on the display in DISPLAY. Further
+# arguments go to CTest. Exits non-zero when anything failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +13,7 @@ bash scripts/build.sh
 
 status=0
 bash scripts/test-shipped.sh || status=1
+bash scripts/test-shipped-units.sh || status=1
 
 source scripts/wine-session.sh
 trap stop_wine_session EXIT

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Runs the unit-test programs of the shipped 32-bit build (build/i686/tests: core, window,
+# control, app) under 32-bit Wine, natively where the kernel runs 32-bit code and emulated
+# elsewhere (scripts/wine32.sh), each as one process that runs all its tests, and prints
+# one line for each:
+#   i686 core_tests.exe: 17 tests passed
+#   i686 app_tests.exe: FAILED: 1 of 21 tests failed: FactorText.DivisorsOfOne
+# Exits non-zero when any of them failed. Their output is in build/shipped/. Build first
+# with scripts/build.sh; run as root.
+#   SHIPPED_UNITS_TIMEOUT  seconds for each program (default 1200)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+log_dir="$root/build/shipped"
+programs=(core_tests window_tests control_tests app_tests)
+limit="${SHIPPED_UNITS_TIMEOUT:-1200}"
+source "$root/scripts/wine32.sh"
+
+# The verdict on one program's output and exit status.
+verdict() {
+    local output="$1" status="$2" passed failed names
+    passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' "$output" | tail -n 1)
+    failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:$/\1/p' "$output" | tail -n 1)
+    if [ -n "$failed" ]; then
+        names=$(sed -n 's/^\[  FAILED  \] \([^ ,]*\)$/\1/p' "$output" | sort -u | paste -sd, - | sed 's/,/, /g')
+        echo "FAILED: $failed of $((${passed:-0} + failed)) tests failed: $names"
+    elif [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+        echo "FAILED: no result within $limit s; the last test begun: $(grep '^\[ RUN' "$output" | tail -n 1 | cut -c 14-)"
+    elif [ -z "$passed" ] || [ "$status" -ne 0 ]; then
+        echo "FAILED: ended with status $status after: $(grep -v '^\s*$' "$output" | tail -n 1)"
+    else
+        echo "$passed tests passed"
+    fi
+}
+
+if [ "${1:-}" = --inside ]; then
+    if ! wine32_prepare_inside; then
+        for program in "${programs[@]}"; do
+            echo "i686 $program.exe: FAILED: $WINE32_PROBLEM"
+        done
+        exit 1
+    fi
+    export WINE_SESSION_PREFIX="$WINE32_PREFIX"
+    source "$root/scripts/wine-session.sh"
+    trap stop_wine_session EXIT
+    start_wine_session
+    status=0
+    for program in "${programs[@]}"; do
+        started=$SECONDS
+        result=0
+        timeout --kill-after=10 "$limit" "$WINE32_LOADER" "build/i686/tests/$program.exe" \
+            </dev/null >"$log_dir/$program.log" 2>&1 || result=$?
+        line=$(verdict "$log_dir/$program.log" "$result")
+        echo "i686 $program.exe: $line" >>"$log_dir/units"
+        echo "($program.exe: $((SECONDS - started)) s)"
+        [[ "$line" == FAILED* ]] && status=1
+    done
+    exit $status
+fi
+
+mkdir -p "$log_dir"
+rm -f "$log_dir/units"
+for program in "${programs[@]}"; do
+    [ -f "build/i686/tests/$program.exe" ] ||
+        { echo "i686 $program.exe: FAILED: missing (run scripts/build.sh)"; exit 1; }
+done
+if ! wine32_choose; then
+    for program in "${programs[@]}"; do
+        echo "i686 $program.exe: FAILED: $WINE32_PROBLEM"
+    done
+    exit 1
+fi
+echo "(32-bit programs: $WINE32_HOW)"
+status=0
+wine32_enter $((limit * ${#programs[@]} + 600)) "$0" --inside >"$log_dir/units.log" 2>&1 || status=$?
+grep '^(' "$log_dir/units.log" || true
+for program in "${programs[@]}"; do
+    line=$(grep "^i686 $program.exe: " "$log_dir/units" 2>/dev/null) ||
+        { line="i686 $program.exe: FAILED: no result (status $status; see $log_dir/units.log)"; status=1; }
+    echo "$line"
+done
+[ "$status" -eq 0 ]
