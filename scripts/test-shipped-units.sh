@@ -27,7 +27,7 @@ verdict() {
     elif [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
         echo "FAILED: no result within $limit s; the last test begun: $(grep '^\[ RUN' "$output" | tail -n 1 | cut -c 14-)"
     elif [ -z "$passed" ] || [ "$status" -ne 0 ]; then
-        echo "FAILED: ended with status $status after: $(grep -v '^\s*$' "$output" | tail -n 1)"
+        echo "FAILED: ended with status $status and no summary; the last test begun: $(grep '^\[ RUN' "$output" | tail -n 1 | cut -c 14-)"
     else
         echo "$passed tests passed"
     fi
@@ -50,6 +50,7 @@ if [ "${1:-}" = --inside ]; then
         result=0
         timeout --kill-after=10 "$limit" "$WINE32_LOADER" "build/i686/tests/$program.exe" \
             </dev/null >"$log_dir/$program.log" 2>&1 || result=$?
+        sed -i 's/\r$//' "$log_dir/$program.log"
         line=$(verdict "$log_dir/$program.log" "$result")
         echo "i686 $program.exe: $line" >>"$log_dir/units"
         echo "($program.exe: $((SECONDS - started)) s)"
