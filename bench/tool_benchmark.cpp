@@ -293,6 +293,14 @@ LRESULT CALLBACK SeeListMessage(HWND list, UINT message, WPARAM wParam, LPARAM l
     return CallWindowProcA(probe.listProcedure, list, message, wParam, lParam);
 }
 
+int VerticalRange(HWND list) {
+    SCROLLINFO bar = {};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE;
+    GetScrollInfo(list, SB_VERT, &bar);
+    return bar.nMax;
+}
+
 struct Part {
     double us = 0;
     int count = 0;
@@ -326,7 +334,9 @@ void TurnBreakdown(const char* name, int32_t first, int rows) {
         GiveUp("the breakdown cannot watch the list");
     }
 
-    Part poll, tickWithClient, tickWithoutClient, states, texts, rowMessages, holdBackStart;
+    // Polls that took a tick of the list's timer: those that drew the whole list, those
+    // that drew its scroll bar alone (its range changed), and those that drew nothing.
+    Part poll, wholeList, scrollBar, tickAlone, states, texts, rowMessages, holdBackStart;
     StringSlot factors = nullptr;
     StringSlot divisors = nullptr;
     const int32_t runningStates[][2] = {
@@ -336,15 +346,18 @@ void TurnBreakdown(const char* name, int32_t first, int rows) {
         int32_t number = static_cast<int32_t>(first + row);
         probe.tickTaken = false;
         probe.clientDrawn = false;
+        int barBefore = VerticalRange(probe.list);
         double t0 = NowMs();
         PollEvent();
         double t1 = NowMs();
         if (!probe.tickTaken) {
             poll.Add(t0, t1);
         } else if (probe.clientDrawn) {
-            tickWithClient.Add(t0, t1);
+            wholeList.Add(t0, t1);
+        } else if (VerticalRange(probe.list) != barBefore) {
+            scrollBar.Add(t0, t1);
         } else {
-            tickWithoutClient.Add(t0, t1);
+            tickAlone.Add(t0, t1);
         }
         for (const auto& state : runningStates) {
             DisableControl(state[0], state[1]);
@@ -369,14 +382,14 @@ void TurnBreakdown(const char* name, int32_t first, int rows) {
         (probe.drawingTurnedOff ? holdBackStart : rowMessages).Add(t3, t4);
     }
     double runMs = NowMs() - start;
-    // The paint after the last row, as an idle tool takes it.
-    Part lastPaint;
+    // The paint after the last row, as an idle tool takes it: the tick that drew the list.
+    double lastPaintMs = 0;
     for (DWORD end = GetTickCount(); GetTickCount() - end < 200;) {
-        probe.tickTaken = false;
+        probe.clientDrawn = false;
         double t0 = NowMs();
         PollEvent();
-        if (probe.tickTaken) {
-            lastPaint.Add(t0, NowMs());
+        if (probe.clientDrawn) {
+            lastPaintMs = NowMs() - t0;
         }
         Sleep(1);
     }
@@ -386,30 +399,34 @@ void TurnBreakdown(const char* name, int32_t first, int rows) {
     CloseAllWindows();
 
     double perRow = runMs * 1000.0 / rows;
-    double paintExtraUs = (tickWithClient.us - tickWithClient.count * poll.Mean()) +
-                          (tickWithoutClient.us - tickWithoutClient.count * poll.Mean());
+    auto beyondPoll = [&](const Part& part) { return part.us - part.count * poll.Mean(); };
+    double paintsUs = beyondPoll(wholeList) + beyondPoll(scrollBar);
+    double paints = wholeList.count + scrollBar.count;
     double holdBackExtraUs = holdBackStart.us - holdBackStart.count * rowMessages.Mean();
     printf("(2) where a running turn's time goes, its steps timed one by one in this process, "
            "%s: ",
            name);
     Print("%.1f us a row (%.0f rows/s)\n", perRow, 1e6 / perRow);
-    Print("    poll without a paint %.1f us; enabled states %.1f us; texts %.1f us; the row's "
+    Print("    poll without a tick %.1f us; enabled states %.1f us; texts %.1f us; the row's "
           "messages %.1f us\n",
           poll.Mean(), states.Mean(), texts.Mean(), rowMessages.Mean());
-    Print("    paints: %.0f in %.2f s (%.1f a second); with the client drawn %.0f, mean %.2f ms "
-          "a poll;",
-          tickWithClient.count + tickWithoutClient.count, runMs / 1000.0,
-          (tickWithClient.count + tickWithoutClient.count) / (runMs / 1000.0), tickWithClient.count,
-          tickWithClient.Mean() / 1000.0);
-    Print(" without, %.0f, mean %.2f ms a poll\n", tickWithoutClient.count,
-          tickWithoutClient.Mean() / 1000.0);
-    Print("    drawing held back anew (timer and drawing off): %.0f times, %.2f ms each beyond a "
-          "row's messages\n",
+    Print("    paints during the run: %.0f in %.2f s, %.1f a second, mean %.2f ms beyond a poll; "
+          "a row's share %.1f us\n",
+          paints, runMs / 1000.0, paints / (runMs / 1000.0),
+          paints != 0 ? paintsUs / paints / 1000.0 : 0, paintsUs / rows);
+    Print("        the whole list %.0f times, mean %.2f ms; the scroll bar alone %.0f times, mean "
+          "%.2f ms\n",
+          wholeList.count, wholeList.Mean() / 1000.0, scrollBar.count, scrollBar.Mean() / 1000.0);
+    Print("    ticks that drew nothing: %.0f, mean %.3f ms beyond a poll; a row's share %.1f us\n",
+          tickAlone.count,
+          tickAlone.count != 0 ? beyondPoll(tickAlone) / tickAlone.count / 1000.0 : 0,
+          beyondPoll(tickAlone) / rows);
+    Print("    drawing held back anew (timer set, drawing off): %.0f times, %.2f ms each beyond a "
+          "row's messages; a row's share %.1f us\n",
           holdBackStart.count,
-          holdBackStart.count != 0 ? holdBackExtraUs / holdBackStart.count / 1000.0 : 0);
-    Print("    a row's share: paints %.1f us, holding back %.1f us; the paint after the last "
-          "row %.2f ms\n",
-          paintExtraUs / rows, holdBackExtraUs / rows, lastPaint.Mean() / 1000.0);
+          holdBackStart.count != 0 ? holdBackExtraUs / holdBackStart.count / 1000.0 : 0,
+          holdBackExtraUs / rows);
+    Print("    the paint after the last row: %.2f ms\n", lastPaintMs);
 }
 
 // Whether the cost of a row stays flat as the list grows: the tool's rate over the last
