@@ -194,15 +194,33 @@ void PaintWhole(HWND list) {
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-// Sets the range of the vertical scroll bar as the list does when its drawing comes on,
-// and draws the bar.
+// The scroll box of the list's vertical scroll bar, where the screen shows it.
+void ScrollBoxOf(HWND list, SCROLLBARINFO* box) {
+    box->cbSize = sizeof *box;
+    GetScrollBarInfo(list, OBJID_VSCROLL, box);
+}
+
+// Sets the range of the vertical scroll bar as the list does when its drawing comes on.
+// The bar is drawn only when its box moves or changes size: at the top of a long list the
+// box sits there at its least size whatever the rows.
 void ShowRowsInScrollBar(HWND list, LONG_PTR rows, LONG_PTR perPage) {
     SCROLLINFO bar = {};
     bar.cbSize = sizeof bar;
     bar.fMask = SIF_RANGE | SIF_PAGE;
     bar.nMax = static_cast<int>(rows - 1);
     bar.nPage = static_cast<UINT>(perPage);
-    SetScrollInfo(list, SB_VERT, &bar, TRUE);
+    SCROLLBARINFO before;
+    ScrollBoxOf(list, &before);
+    SetScrollInfo(list, SB_VERT, &bar, FALSE);
+    SCROLLBARINFO after;
+    ScrollBoxOf(list, &after);
+    if (after.xyThumbTop != before.xyThumbTop || after.xyThumbBottom != before.xyThumbBottom) {
+        // The platform draws the bar only when its range changes: one row short of it first.
+        bar.nMax--;
+        SetScrollInfo(list, SB_VERT, &bar, FALSE);
+        bar.nMax++;
+        SetScrollInfo(list, SB_VERT, &bar, TRUE);
+    }
 }
 
 // A tick of a hold-back. Rows added below the visible ones change nothing in the client
