@@ -22,6 +22,7 @@ using namespace automation;
 
 namespace {
 constexpr int RATE_ROWS = 20000;
+constexpr int RATE_TURNS = 3;
 // The bare loop pays a repaint for every row: a few hundred rows give its rate.
 constexpr int BARE_ROWS = 600;
 constexpr int MEMORY_ROWS = 100000;
@@ -234,9 +235,21 @@ void RowRates(bool withBareLoop) {
     double rates[2] = {};
     for (int range = 0; range < 2; range++) {
         int32_t first = firsts[range];
+        // Other work on the machine comes and goes: the tool and the limit loop take turns,
+        // and each keeps its best of RATE_TURNS.
         double seconds = 0;
-        double tool = ToolRowsPerSecond(first, &seconds);
-        double limit = BareRowsPerSecond(first, RATE_ROWS, true);
+        double tool = 0;
+        double limit = 0;
+        for (int turn = 0; turn < RATE_TURNS; turn++) {
+            double turnSeconds = 0;
+            double turnTool = ToolRowsPerSecond(first, &turnSeconds);
+            if (turnTool > tool) {
+                tool = turnTool;
+                seconds = turnSeconds;
+            }
+            double turnLimit = BareRowsPerSecond(first, RATE_ROWS, true);
+            limit = turnLimit > limit ? turnLimit : limit;
+        }
         rates[range] = tool;
         if (range == 0) {
             Print("(1) rows 1..20000: tool %.0f rows/s (%.2f s), limit loop %.0f rows/s; "
@@ -256,7 +269,9 @@ void RowRates(bool withBareLoop) {
     }
     Print("    rows below 2^31 / rows of 1..20000 = %.2f\n", rates[1] / rates[0]);
     Print("    (limit loop: one PeekMessageA, LVM_INSERTITEMA and two LVM_SETITEMTEXTA a row, "
-          "drawing off until its one paint at the end)\n");
+          "drawing off until its one paint at the end; each rate the best of %.0f turns, the "
+          "tool's and the loop's taken in turn)\n",
+          RATE_TURNS);
 }
 
 double MicrosecondsEach(double startMs, int count) {
