@@ -665,6 +665,8 @@ void MainProgram() {
     RowRates(!rowsOnly);
     TurnBreakdown("rows 1..20000, the list at its top", 1, RATE_ROWS, 0);
     TurnBreakdown("rows 1..20000, the list scrolled to its end at row 3000", 1, RATE_ROWS, 3000);
+    TurnBreakdown("the 20000 rows below 2^31, the list at its top", FirstBelowLargest(RATE_ROWS),
+                  RATE_ROWS, 0);
     LateAgainstEarly();
     if (rowsOnly) {
         ExitProcess(0);
