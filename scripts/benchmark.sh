@@ -6,6 +6,9 @@
 # scripts/wine32.sh can. Everything runs on an Xvfb of its own. Build first with
 # scripts/build.sh; run as root.
 #   benchmark.sh            all of it
+#   benchmark.sh rows       only the row figures of the tool benchmark: the tool against
+#                           the limit loop, where a running turn's time goes, and the rate
+#                           late in a long run against early (about a minute)
 #   benchmark.sh capacity   only the 32-bit run that adds rows until the list can take no
 #                           more (about an hour under emulation)
 set -euo pipefail
@@ -38,6 +41,15 @@ for program in build/x86_64/bench/{factor_text,tool,memory}_benchmark.exe \
     build/i686/bench/memory_benchmark.exe; do
     [ -f "$program" ] || { echo "missing: $program (run scripts/build.sh)"; exit 1; }
 done
+
+if [ "${1:-}" = rows ]; then
+    source scripts/wine-session.sh
+    trap stop_wine_session EXIT
+    start_wine_session
+    status=0
+    run_benchmark "$WINE64" build/x86_64/bench/tool_benchmark.exe rows
+    exit $status
+fi
 
 status=0
 if [ "${1:-}" != capacity ]; then

@@ -17,13 +17,22 @@ constexpr int32_t CELL_TEXT_LIMIT = 10000;
 constexpr UINT SELECTED_AND_FOCUSED = LVIS_SELECTED | LVIS_FOCUSED;
 constexpr UINT STATE_IMAGE_EMPTY_BOX = 0x1000;
 constexpr UINT STATE_IMAGE_CHECKED_BOX = 0x2000;
-// Painting while rows arrive: at most once per interval, 25 times a second.
-constexpr UINT PAINT_INTERVAL_MS = 40;
-// The list's timer that ends a hold-back. Wine's list view numbers its own timers by the
-// addresses of its data, which are never this small odd number.
+// While rows arrive the list is looked at every tick, and painted every PAINT_TICKS ticks:
+// 16 times a second, and still more than 10 when a busy machine delays the ticks. A tick
+// that finds no new row, 20 to 40 ms after the last one, draws it whole.
+constexpr UINT PAINT_TICK_MS = 20;
+constexpr LONG_PTR PAINT_TICKS = 3;
+// The list's timer while its painting is held back. Wine's list view numbers its own
+// timers by the addresses of its data, which are never this small odd number.
 constexpr UINT_PTR PAINT_TIMER = 0x2519;
-// The list's user data word while its painting is held back.
+// The list's user data word while its painting is held back, 0 otherwise: the row count
+// at the last tick times ROWS_AT_TICK, the ticks since the last paint times TICK, and two
+// flags.
 constexpr LONG_PTR PAINTING_HELD_BACK = 1;
+// Something in the client other than the scroll bars changed since the last paint.
+constexpr LONG_PTR CLIENT_CHANGED = 2;
+constexpr LONG_PTR TICK = 4;
+constexpr LONG_PTR ROWS_AT_TICK = TICK * PAINT_TICKS;
 
 // Cuts text at its first line feed; returns where the rest starts (at the terminating
 // zero when there is no line feed).
@@ -178,88 +187,124 @@ void SetListRedraw(HWND list, BOOL redraw) {
     }
 }
 
-// Draws the list's client area as its own painting would, first off the screen, then onto
-// it in one step: erasing the list and drawing it anew on the screen 25 times a second
-// would flicker. The header, a child window, is left to paint itself. False when the
-// drawing surfaces could not be had; nothing is drawn then.
-bool PaintClientAtOnce(HWND list, const RECT& client) {
-    HDC screen = GetDCEx(list, nullptr, DCX_CACHE | DCX_CLIPCHILDREN);
-    if (screen == nullptr) {
-        return false;
-    }
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP image = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    bool painted = false;
-    if (memory != nullptr && image != nullptr) {
-        HGDIOBJ previous = SelectObject(memory, image);
-        SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
-                     PRF_CLIENT | PRF_ERASEBKGND);
-        painted = BitBlt(screen, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY) != FALSE;
-        SelectObject(memory, previous);
-    }
-    if (image != nullptr) {
-        DeleteObject(image);
-    }
-    if (memory != nullptr) {
-        DeleteDC(memory);
-    }
-    ReleaseDC(list, screen);
-    return painted;
+// Draws the list whole, frame, scroll bars and header included, as a full repaint draws
+// it; its drawing is on.
+void PaintWhole(HWND list) {
+    RedrawWindow(list, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-// Draws the frame alone, with the client edge and the scroll bars: the region handed to
-// the platform covers the window but not its client area.
-void PaintFrame(HWND list, const RECT& client) {
-    RECT outer = {};
-    GetWindowRect(list, &outer);
-    MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&outer), 2);
-    HRGN frame = CreateRectRgnIndirect(&outer);
-    HRGN inside = CreateRectRgnIndirect(&client);
-    if (frame != nullptr && inside != nullptr &&
-        CombineRgn(frame, frame, inside, RGN_DIFF) != ERROR) {
-        RedrawWindow(list, nullptr, frame,
-                     RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_NOCHILDREN);
-    }
-    if (frame != nullptr) {
-        DeleteObject(frame);
-    }
-    if (inside != nullptr) {
-        DeleteObject(inside);
+// The scroll box of the list's vertical scroll bar, where the screen shows it.
+void ScrollBoxOf(HWND list, SCROLLBARINFO* box) {
+    box->cbSize = sizeof *box;
+    GetScrollBarInfo(list, OBJID_VSCROLL, box);
+}
+
+// Sets the range of the vertical scroll bar as the list does when its drawing comes on.
+// The bar is drawn only when its box moves or changes size: at the top of a long list the
+// box sits there at its least size whatever the rows.
+void ShowRowsInScrollBar(HWND list, LONG_PTR rows, LONG_PTR perPage) {
+    SCROLLINFO bar = {};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_PAGE;
+    bar.nMax = static_cast<int>(rows - 1);
+    bar.nPage = static_cast<UINT>(perPage);
+    SCROLLBARINFO before;
+    ScrollBoxOf(list, &before);
+    SetScrollInfo(list, SB_VERT, &bar, FALSE);
+    SCROLLBARINFO after;
+    ScrollBoxOf(list, &after);
+    if (after.xyThumbTop != before.xyThumbTop || after.xyThumbBottom != before.xyThumbBottom) {
+        // The platform draws the bar only when its range changes: one row short of it first.
+        bar.nMax--;
+        SetScrollInfo(list, SB_VERT, &bar, FALSE);
+        bar.nMax++;
+        SetScrollInfo(list, SB_VERT, &bar, TRUE);
     }
 }
 
-// The timer of a hold-back: drawing comes back on, the list is drawn whole, as a full
-// repaint draws it, and the timer ends.
-void CALLBACK ResumePainting(HWND list, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(list, timer);
-    SetWindowLongPtrA(list, GWLP_USERDATA, 0);
-    SetListRedraw(list, TRUE);
-    RECT client = {};
-    if (!GetClientRect(list, &client) || IsRectEmpty(&client) || !PaintClientAtOnce(list, client)) {
-        RedrawWindow(list, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+// A tick of a hold-back. Rows added below the visible ones change nothing in the client
+// but the vertical scroll bar, so a paint then draws the bar alone; anything else is drawn
+// whole. A tick that finds no new row ends the hold-back.
+void CALLBACK PaintTick(HWND list, UINT, UINT_PTR timer, DWORD) {
+    LONG_PTR held = GetWindowLongPtrA(list, GWLP_USERDATA);
+    LONG_PTR rows = CountRows(list);
+    LONG_PTR before = held / ROWS_AT_TICK;
+    if (rows == before) {
+        KillTimer(list, timer);
+        SetWindowLongPtrA(list, GWLP_USERDATA, 0);
+        SetListRedraw(list, TRUE);
+        PaintWhole(list);
         return;
     }
-    // The client shows everything now, so what the list marked for repainting is done.
-    RedrawWindow(list, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
-    PaintFrame(list, client);
-    RedrawWindow(list, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    LONG_PTR perPage = SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0);
+    // The row below the last whole row in view shows in part.
+    if (before <= SendMessageA(list, LVM_GETTOPINDEX, 0, 0) + perPage) {
+        held |= CLIENT_CHANGED;
+    }
+    held += TICK;
+    if ((held / TICK) % PAINT_TICKS == 0) {
+        if ((held & CLIENT_CHANGED) != 0) {
+            SetListRedraw(list, TRUE);
+            PaintWhole(list);
+            SetListRedraw(list, FALSE);
+        } else {
+            ShowRowsInScrollBar(list, rows, perPage);
+        }
+        held = PAINTING_HELD_BACK;
+    }
+    SetWindowLongPtrA(list, GWLP_USERDATA, rows * ROWS_AT_TICK + held % ROWS_AT_TICK);
 }
 
 // Every row added to a visible list costs it a repaint and a scroll-bar update, which
 // under Wine take far longer than the row itself. The first row of a burst therefore
-// turns the list's drawing off and arms its timer; rows that follow within the interval
-// cost no painting, and the timer shows them all at once.
-void HoldBackPainting(HWND list) {
-    if (GetWindowLongPtrA(list, GWLP_USERDATA) == PAINTING_HELD_BACK || !IsWindowVisible(list)) {
-        return;
+// turns the list's drawing off and starts its ticks. A row that goes in above the rows
+// counted at the last tick moves rows that may be in view.
+void HoldBackPainting(HWND list, int32_t position) {
+    LONG_PTR held = GetWindowLongPtrA(list, GWLP_USERDATA);
+    LONG_PTR now = held;
+    if (held == 0) {
+        // Without the timer nothing would turn drawing on again: the list then paints each
+        // row.
+        if (!IsWindowVisible(list) || SetTimer(list, PAINT_TIMER, PAINT_TICK_MS, PaintTick) == 0) {
+            return;
+        }
+        now = CountRows(list) * ROWS_AT_TICK + PAINTING_HELD_BACK;
+        SetListRedraw(list, FALSE);
     }
-    // Without the timer nothing would turn drawing on again: the list then paints each row.
-    if (SetTimer(list, PAINT_TIMER, PAINT_INTERVAL_MS, ResumePainting) == 0) {
-        return;
+    if (position < now / ROWS_AT_TICK) {
+        now |= CLIENT_CHANGED;
     }
-    SetWindowLongPtrA(list, GWLP_USERDATA, PAINTING_HELD_BACK);
-    SetListRedraw(list, FALSE);
+    if (now != held) {
+        SetWindowLongPtrA(list, GWLP_USERDATA, now);
+    }
+}
+
+// The list view's own window procedure, the same for every list.
+WNDPROC ListViewProcedure;
+
+// Notes, while painting is held back, every message that may change what the client
+// shows: all but a run's own row messages, reads, and the hold-back's own painting.
+LRESULT CALLBACK WatchHeldBackList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case LVM_INSERTITEMA: // HoldBackPainting has judged where the row goes
+    case LVM_SETITEMTEXTA:
+    case LVM_GETITEMCOUNT:
+    case LVM_GETITEMA:
+    case LVM_GETNEXTITEM:
+    case LVM_GETHEADER:
+    case LVM_GETTOPINDEX:
+    case LVM_GETCOUNTPERPAGE:
+    case WM_SETREDRAW:
+    case WM_NCPAINT: // the frame and scroll bars are drawn whether drawing is on or off
+        break;
+    default:
+        LONG_PTR held = GetWindowLongPtrA(list, GWLP_USERDATA);
+        if (held != 0) {
+            SetWindowLongPtrA(list, GWLP_USERDATA, held | CLIENT_CHANGED);
+        }
+    }
+    return CallWindowProcA(ListViewProcedure, list, message, wParam, lParam);
 }
 
 int32_t ColumnCount(HWND list) {
@@ -338,6 +383,8 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
     if (handle == nullptr) {
         return nullptr;
     }
+    ListViewProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchHeldBackList)));
     SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), TRUE);
     uint32_t extended = ReportListExtendedListStyle(flags);
     if (extended != 0) {
@@ -402,7 +449,7 @@ bool InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image
         memcpy(copy, text, size);
         rest = CutAtLineFeed(copy);
     }
-    HoldBackPainting(list);
+    HoldBackPainting(list, position);
     item.iItem = position;
     item.iSubItem = 0;
     item.pszText = copy != nullptr ? copy : empty;
