@@ -57,6 +57,10 @@ constexpr int32_t MAX_CONTROL_NUMBER = 65535;
 // Called once by start-up, before the window runtime.
 void InitControlRuntime();
 
+// True when `window` is the window of the control that holds `number` and that control is
+// enabled: only then can a command or notification naming the number have come from it.
+bool IsEnabledControlWindow(int32_t number, HWND window);
+
 // Sets the parent of every control created from now on; returns the handle.
 HWND SetControlParent(HWND parent);
 

@@ -52,6 +52,11 @@ bool GrowControlTable(int32_t number) {
     return true;
 }
 
+bool IsEnabledControlWindow(int32_t number, HWND window) {
+    HWND handle = LookupControlRecord(number)->handle;
+    return handle != nullptr && handle == window && IsWindowEnabled(handle);
+}
+
 HWND SetControlParent(HWND parent) {
     ControlParent = parent;
     return parent;

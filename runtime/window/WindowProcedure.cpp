@@ -2,6 +2,8 @@
 // sees, carries out the two focus commands, and defers size changes through the queue.
 #include "runtime/window/WindowState.h"
 
+#include "runtime/control/Control.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -46,10 +48,18 @@ bool IsReportListEvent(UINT code) {
     }
 }
 
+// Another program can post a command or a notification naming any number and any window.
+// Only the enabled control that holds the number can have sent it on a person's behalf.
+bool CameFromControl(UINT_PTR number, HWND sender) {
+    return number <= static_cast<UINT_PTR>(MAX_CONTROL_NUMBER) &&
+           IsEnabledControlWindow(static_cast<int32_t>(number), sender);
+}
+
 // Notifications are never passed on to the default processing. Another process can send
 // one without a header; there is nothing to read then.
 LRESULT OnNotify(HWND window, const NMHDR* header) {
-    if (header != nullptr && IsReportList(header->hwndFrom) && IsReportListEvent(header->code)) {
+    if (header != nullptr && IsReportList(header->hwndFrom) && IsReportListEvent(header->code) &&
+        CameFromControl(header->idFrom, header->hwndFrom)) {
         RecordControlEvent(window, static_cast<int32_t>(header->idFrom));
     }
     return 0;
@@ -66,8 +76,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_NOTIFY:
         return OnNotify(window, reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
+        // From a control; one that could not have sent it gives no event.
         if (lParam != 0) {
-            RecordControlEvent(window, LOWORD(wParam));
+            if (CameFromControl(LOWORD(wParam), reinterpret_cast<HWND>(lParam))) {
+                RecordControlEvent(window, LOWORD(wParam));
+            }
             return 0;
         }
         if (IsShortcut(wParam, lParam, CMD_FOCUS_NEXT)) {

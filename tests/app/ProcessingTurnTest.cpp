@@ -1,7 +1,8 @@
 // The turn of the processing loop, run in this process against the real main window: how a
-// run ends, a Stop that a list's own notification must not overtake, a run that ends after
-// the last whole row when the list or the heap gives out, and the list's place among the
-// controls while its painting is held back.
+// run ends, a Stop that a list's own notification must not overtake, commands that another
+// program posts where no person could have given them, a run that ends after the last whole
+// row when the list or the heap gives out, and the list's place among the controls while its
+// painting is held back.
 #include "app/App.h"
 #include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
@@ -202,6 +203,58 @@ TEST_F(ProcessingTurnTest, StopTakesEffectWhenTheListReportsAnItemChangeForEvery
     EXPECT_FALSE(IsEnabled(STOP_BUTTON)) << "Stop stays enabled after a click on it";
     EXPECT_TRUE(IsEnabled(START_BUTTON)) << "Start is not enabled again after Stop";
 }
+TEST_F(ProcessingTurnTest, CommandsThatNoPersonCouldGiveChangeNothing) {
+    const struct {
+        bool duringRun;
+        UINT message;
+        int32_t control;
+        int32_t from;
+        const char* what;
+    } cases[] = {
+        {false, WM_COMMAND, START_BUTTON, START_BUTTON, "Start, disabled as first > last"},
+        {true, WM_COMMAND, START_BUTTON, START_BUTTON, "Start, disabled during a run"},
+        {true, WM_COMMAND, CLEAR_BUTTON, CLEAR_BUTTON, "Clear, disabled during a run"},
+        {true, WM_COMMAND, START_BUTTON, STOP_BUTTON, "Start's number from the enabled Stop"},
+        {true, static_cast<UINT>(EVENT_CONTROL), 0, 0, "a message numbered as a control event"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearControlRows(RESULT_LIST);
+        SetRange(c.duringRun ? "1" : "7", c.duringRun ? "1000000" : "5");
+        RunTurns(5);
+        if (c.duringRun) {
+            // The last control event is then Start's, which a message numbered 13100
+            // would replay.
+            Press(START_BUTTON);
+            for (int turns = 0; Rows() < 5 && turns < 100; turns++) {
+                RunTurn();
+            }
+            ASSERT_GE(Rows(), 5) << "no rows after Start";
+        }
+        int rowsBefore = Rows();
+        ForeignMessage forged = {
+            GetParent(Handle(RESULT_LIST)),           c.message, MAKEWPARAM(c.control, BN_CLICKED),
+            reinterpret_cast<LPARAM>(Handle(c.from)), true,      0};
+        HANDLE sender = StartForeignMessage(&forged);
+        ASSERT_NE(sender, nullptr);
+        WaitForSingleObject(sender, 5000);
+        CloseHandle(sender);
+        RunTurns(20);
+        if (!c.duringRun) {
+            EXPECT_EQ(Rows(), 0) << "a command posted by another program added a row";
+            continue;
+        }
+        EXPECT_TRUE(IsEnabled(STOP_BUTTON)) << "the run ended";
+        ASSERT_GT(Rows(), rowsBefore) << "the list was cleared, or the run stopped";
+        for (int row = 0; row < Rows(); row++) {
+            ASSERT_EQ(Cell(row, 0), std::to_string(row + 1))
+                << "the list went on from elsewhere after a command posted by another program";
+        }
+        Press(STOP_BUTTON);
+        RunTurns(5);
+    }
+}
+
 TEST_F(ProcessingTurnTest, ARowTheListRefusesEndsTheRunAfterTheLastWholeRow) {
     const struct {
         Refusal kind;
