@@ -156,12 +156,14 @@ char* BuildText(int32_t n, const char* separator,
         appendText(n, separatorCopy);
         AssignFromScratch(&result, resultPosition);
     }
-    // An empty text still has its one-byte block, so a null result is a failed copy.
-    bool whole = result != nullptr;
     AppendText(result);
-    FreeText(result);
     FreeText(separatorCopy);
-    return whole ? resultPosition : nullptr;
+    // An empty text still has its one-byte block, so a null result is a failed copy.
+    if (result == nullptr) {
+        return nullptr;
+    }
+    FreeText(result);
+    return resultPosition;
 }
 } // namespace
 

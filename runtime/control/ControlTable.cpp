@@ -54,7 +54,8 @@ bool GrowControlTable(int32_t number) {
 
 bool IsEnabledControlWindow(int32_t number, HWND window) {
     HWND handle = LookupControlRecord(number)->handle;
-    return handle != nullptr && handle == window && IsWindowEnabled(handle);
+    // A number without a control has a null handle, which is no sender and never enabled.
+    return handle == window && IsWindowEnabled(handle);
 }
 
 HWND SetControlParent(HWND parent) {
