@@ -38,7 +38,8 @@ int32_t Remainder(int32_t a, int32_t b);
 // text's terminating zero and returns where the text starts (a scratch text); the caller
 // assigns it at once. The separator is copied first, so it may itself lie in ScratchBuffer
 // at the cursor; a null separator joins with nothing. A text that does not fit in the room
-// left in ScratchBuffer is cut there.
+// left in ScratchBuffer is cut there. Null when AppHeap could not give a copy that the text
+// needs; the cursor then stands on an empty text at the result position.
 //
 // The prime factors of n in non-decreasing order, each as often as it divides n, joined by
 // separator; the empty text for n <= 1, since 0 and negative numbers have no prime

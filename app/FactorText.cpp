@@ -143,19 +143,26 @@ void AppendDivisors(int32_t n, const char* separator) {
 
 // A text procedure: copies the separator, builds the text of n as one expression into a
 // local slot and hands it back at the result position, freeing the local slots after.
+// Null when either copy could not be made: a text joined without its separator, or an
+// empty one in place of the text, would read as a wrong result.
 char* BuildText(int32_t n, const char* separator,
                 void (*appendText)(int32_t n, const char* separator)) {
+    char* resultPosition = MarkScratch();
     // The separator may lie in ScratchBuffer at the cursor, where the result goes.
     StringSlot separatorCopy = nullptr;
     CopyText(&separatorCopy, separator);
     StringSlot result = nullptr;
-    char* start = MarkScratch();
-    appendText(n, separatorCopy);
-    AssignFromScratch(&result, start);
-    char* resultPosition = MarkScratch();
+    if (separatorCopy != nullptr || separator == nullptr) {
+        appendText(n, separatorCopy);
+        AssignFromScratch(&result, resultPosition);
+    }
     AppendText(result);
-    FreeText(result);
     FreeText(separatorCopy);
+    // An empty text still has its one-byte block, so a null result is a failed copy.
+    if (result == nullptr) {
+        return nullptr;
+    }
+    FreeText(result);
     return resultPosition;
 }
 } // namespace

@@ -74,8 +74,9 @@ void SetEnabledStates() {
 void ProcessCurrentNumber() {
     AssignFromScratch(&factorText, PrimeFactorText(currentNumber, SEPARATOR));
     AssignFromScratch(&divisorText, DivisorText(currentNumber, SEPARATOR));
-    // A slot that holds no text after the assignment could not get its copy. Every row of
-    // the list must be whole, so the run ends after the last one as if Stop were clicked.
+    // A slot that holds no text after the assignment could not get its copy, or its text
+    // procedure could not build the text whole. Every row of the list must be whole and
+    // right, so the run ends after the last one as if Stop were clicked.
     if (factorText == nullptr || divisorText == nullptr) {
         runningFlag = 0;
         return;

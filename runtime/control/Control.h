@@ -49,8 +49,17 @@ constexpr int32_t ROW_SELECTED = 0x1;
 // Only in a list with REPORT_CHECKBOXES.
 constexpr int32_t ROW_CHECKED = 0x2;
 
+// The largest control number: a command carries its control's number in the low word of
+// wParam, so a larger one would reach the application as another control's. Creation
+// refuses negative numbers and those above it.
+constexpr int32_t MAX_CONTROL_NUMBER = 65535;
+
 // Called once by start-up, before the window runtime.
 void InitControlRuntime();
+
+// True when `window` is the window of the control that holds `number` and that control is
+// enabled: only then can a command or notification naming the number have come from it.
+bool IsEnabledControlWindow(int32_t number, HWND window);
 
 // Sets the parent of every control created from now on; returns the handle.
 HWND SetControlParent(HWND parent);

@@ -62,7 +62,8 @@ extern const ControlOps ReportListOps;
 // (negative, or at or above the capacity). Only valid until the next growth.
 const ControlRecord* LookupControlRecord(int32_t number);
 // Makes the table hold `number`, with room for 30 more. Returns false, keeping the old
-// table, when the number is negative or the records cannot be reallocated.
+// table, when the number is negative or above MAX_CONTROL_NUMBER, or the records cannot
+// be reallocated.
 bool GrowControlTable(int32_t number);
 // The writable record of a number the table holds, else null.
 ControlRecord* WritableControlRecord(int32_t number);

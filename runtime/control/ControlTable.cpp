@@ -30,19 +30,16 @@ ControlRecord* WritableControlRecord(int32_t number) {
 }
 
 bool GrowControlTable(int32_t number) {
-    if (number < 0) {
+    if (number < 0 || number > MAX_CONTROL_NUMBER) {
         return false;
     }
     if (number < ControlTable.capacity) {
         return true;
     }
-    int64_t capacity = static_cast<int64_t>(number) + CONTROL_TABLE_GROWTH;
-    uint64_t count = static_cast<uint64_t>(capacity) + CONTROL_TABLE_SPARE_RECORDS;
-    // The capacity must stay a signed 32-bit number and the size a SIZE_T.
-    if (capacity > INT32_MAX || count > static_cast<SIZE_T>(-1) / sizeof(ControlRecord)) {
-        return false;
-    }
-    SIZE_T bytes = static_cast<SIZE_T>(count) * sizeof(ControlRecord);
+    // Control numbers stop far below where the size could overflow.
+    int32_t capacity = number + CONTROL_TABLE_GROWTH;
+    SIZE_T bytes =
+        static_cast<SIZE_T>(capacity + CONTROL_TABLE_SPARE_RECORDS) * sizeof(ControlRecord);
     void* records = ControlTable.records != nullptr
                         ? HeapReAlloc(AppHeap, HEAP_ZERO_MEMORY, ControlTable.records, bytes)
                         : HeapAlloc(AppHeap, HEAP_ZERO_MEMORY, bytes);
@@ -51,8 +48,14 @@ bool GrowControlTable(int32_t number) {
         return false;
     }
     ControlTable.records = static_cast<ControlRecord*>(records);
-    ControlTable.capacity = static_cast<int32_t>(capacity);
+    ControlTable.capacity = capacity;
     return true;
+}
+
+bool IsEnabledControlWindow(int32_t number, HWND window) {
+    HWND handle = LookupControlRecord(number)->handle;
+    // A number without a control has a null handle, which is no sender and never enabled.
+    return handle == window && IsWindowEnabled(handle);
 }
 
 HWND SetControlParent(HWND parent) {

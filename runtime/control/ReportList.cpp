@@ -372,7 +372,7 @@ HWND CreateReportList(int32_t number, int32_t x, int32_t y, int32_t width, int32
 
 HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                                const char* columnTitle, int32_t columnWidth, uint32_t flags) {
-    if (number < 0) {
+    if (number < 0 || number > MAX_CONTROL_NUMBER) {
         return nullptr;
     }
     HWND handle = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr, ReportListStyle(flags),

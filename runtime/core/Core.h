@@ -63,7 +63,8 @@ int32_t FormatNumberText(char* buffer, const char* format, int32_t value);
 int32_t TextToNumber(const char* text);
 
 // The slot receives a copy of the text built from start to the cursor; the cursor goes
-// back to start.
+// back to start. The slot is null afterwards when the copy could not be made, and for a
+// null start (a text procedure's failure), which leaves the cursor alone.
 void AssignFromScratch(StringSlot* slot, char* start);
 // Frees the slot's text, then copies text into it (a null text leaves the slot null).
 void AssignText(StringSlot* slot, const char* text);

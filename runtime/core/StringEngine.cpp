@@ -112,6 +112,11 @@ void AssignFromScratch(StringSlot* slot, char* start) {
     if (*slot != nullptr) {
         HeapFree(AppHeap, 0, *slot);
     }
+    // A text procedure that could not build its text hands back no start.
+    if (start == nullptr) {
+        *slot = nullptr;
+        return;
+    }
     size_t length = static_cast<size_t>(ScratchCursor - start);
     ScratchCursor = start;
     // The length comes from the cursor; a zero inside the text ends it early.

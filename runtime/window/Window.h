@@ -47,7 +47,8 @@ void CloseAllWindows();
 HACCEL LookupWindowAccelerators(HWND windowHandle);
 
 // Takes at most one waiting message and never waits. Returns 0 when none was waiting,
-// else the pending event code if one is pending, else the message's number.
+// else the pending event code if one is pending, else the message's number; 0 also when
+// that number is an event code's, since no event was recorded.
 int32_t PollEvent();
 // The number of the control of the most recent control event; 0 before the first.
 int32_t EventControlNumber();

@@ -2,6 +2,8 @@
 // sees, carries out the two focus commands, and defers size changes through the queue.
 #include "runtime/window/WindowState.h"
 
+#include "runtime/control/Control.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -19,8 +21,14 @@ void RecordEvent(HWND window, int32_t code) {
     MakeSureAPollFollows(window);
 }
 
-void RecordControlEvent(HWND window, int32_t controlNumber) {
-    CurrentEvent.controlNumber = controlNumber;
+// Another program can post a command or a notification naming any number and any window.
+// Only the enabled control that holds the number can have sent it on a person's behalf;
+// anything else records nothing.
+void RecordControlEvent(HWND window, int32_t number, HWND sender) {
+    if (!IsEnabledControlWindow(number, sender)) {
+        return;
+    }
+    CurrentEvent.controlNumber = number;
     RecordEvent(window, EVENT_CONTROL);
 }
 
@@ -49,8 +57,13 @@ bool IsReportListEvent(UINT code) {
 // Notifications are never passed on to the default processing. Another process can send
 // one without a header; there is nothing to read then.
 LRESULT OnNotify(HWND window, const NMHDR* header) {
-    if (header != nullptr && IsReportList(header->hwndFrom) && IsReportListEvent(header->code)) {
-        RecordControlEvent(window, static_cast<int32_t>(header->idFrom));
+    if (header == nullptr || !IsReportList(header->hwndFrom) || !IsReportListEvent(header->code)) {
+        return 0;
+    }
+    // A 64-bit identifier beyond 32 bits must not pass for the control its low bits name.
+    int32_t number = static_cast<int32_t>(header->idFrom);
+    if (static_cast<UINT_PTR>(number) == header->idFrom) {
+        RecordControlEvent(window, number, header->hwndFrom);
     }
     return 0;
 }
@@ -67,7 +80,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return OnNotify(window, reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
         if (lParam != 0) {
-            RecordControlEvent(window, LOWORD(wParam));
+            RecordControlEvent(window, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
         }
         if (IsShortcut(wParam, lParam, CMD_FOCUS_NEXT)) {

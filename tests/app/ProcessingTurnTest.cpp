@@ -1,18 +1,24 @@
 // The turn of the processing loop, run in this process against the real main window: how a
-// run ends, a Stop that a list's own notification must not overtake, a run that ends after
-// the last whole row when the list or the heap gives out, and the list's place among the
+// run ends, a Stop that a list's own notification must not overtake, commands that another
+// program posts where no person could have given them, a run that ends after the last whole
+// row when the list or any allocation from the heap gives out, and the list's place among the
 // controls while its painting is held back.
 #include "app/App.h"
 #include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
+#include "tests/app/PlainTrialDivision.h"
+#include "tests/app/TextProcedureCall.h"
+#include "tests/core/AppHeapFailures.h"
 #include "tests/window/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
+#include <climits>
 #include <string>
+#include <vector>
 
 namespace {
 WNDPROC listViewProcedure;
@@ -202,6 +208,58 @@ TEST_F(ProcessingTurnTest, StopTakesEffectWhenTheListReportsAnItemChangeForEvery
     EXPECT_FALSE(IsEnabled(STOP_BUTTON)) << "Stop stays enabled after a click on it";
     EXPECT_TRUE(IsEnabled(START_BUTTON)) << "Start is not enabled again after Stop";
 }
+TEST_F(ProcessingTurnTest, CommandsThatNoPersonCouldGiveChangeNothing) {
+    const struct {
+        bool duringRun;
+        UINT message;
+        int32_t control;
+        int32_t from;
+        const char* what;
+    } cases[] = {
+        {false, WM_COMMAND, START_BUTTON, START_BUTTON, "Start, disabled as first > last"},
+        {true, WM_COMMAND, START_BUTTON, START_BUTTON, "Start, disabled during a run"},
+        {true, WM_COMMAND, CLEAR_BUTTON, CLEAR_BUTTON, "Clear, disabled during a run"},
+        {true, WM_COMMAND, START_BUTTON, STOP_BUTTON, "Start's number from the enabled Stop"},
+        {true, static_cast<UINT>(EVENT_CONTROL), 0, 0, "a message numbered as a control event"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearControlRows(RESULT_LIST);
+        SetRange(c.duringRun ? "1" : "7", c.duringRun ? "1000000" : "5");
+        RunTurns(5);
+        if (c.duringRun) {
+            // The last control event is then Start's, which a message numbered 13100
+            // would replay.
+            Press(START_BUTTON);
+            for (int turns = 0; Rows() < 5 && turns < 100; turns++) {
+                RunTurn();
+            }
+            ASSERT_GE(Rows(), 5) << "no rows after Start";
+        }
+        int rowsBefore = Rows();
+        ForeignMessage forged = {
+            GetParent(Handle(RESULT_LIST)),           c.message, MAKEWPARAM(c.control, BN_CLICKED),
+            reinterpret_cast<LPARAM>(Handle(c.from)), true,      0};
+        HANDLE sender = StartForeignMessage(&forged);
+        ASSERT_NE(sender, nullptr);
+        WaitForSingleObject(sender, 5000);
+        CloseHandle(sender);
+        RunTurns(20);
+        if (!c.duringRun) {
+            EXPECT_EQ(Rows(), 0) << "a command posted by another program added a row";
+            continue;
+        }
+        EXPECT_TRUE(IsEnabled(STOP_BUTTON)) << "the run ended";
+        ASSERT_GT(Rows(), rowsBefore) << "the list was cleared, or the run stopped";
+        for (int row = 0; row < Rows(); row++) {
+            ASSERT_EQ(Cell(row, 0), std::to_string(row + 1))
+                << "the list went on from elsewhere after a command posted by another program";
+        }
+        Press(STOP_BUTTON);
+        RunTurns(5);
+    }
+}
+
 TEST_F(ProcessingTurnTest, ARowTheListRefusesEndsTheRunAfterTheLastWholeRow) {
     const struct {
         Refusal kind;
@@ -233,29 +291,69 @@ TEST_F(ProcessingTurnTest, ARowTheListRefusesEndsTheRunAfterTheLastWholeRow) {
     }
 }
 
-TEST_F(ProcessingTurnTest, TextsThatCannotBeKeptEndTheRunBeforeTheirRow) {
-    // A heap that cannot grow, filled to the last byte, stands in for AppHeap. No text of
-    // AppHeap may be freed on it: the application's slots are cleared first.
-    HANDLE full = HeapCreate(0, 0, 256 * 1024);
-    ASSERT_NE(full, nullptr);
-    for (SIZE_T size = 4096; size >= 8; size /= 2) {
-        while (HeapAlloc(full, 0, size) != nullptr) {
+TEST_F(ProcessingTurnTest, AnAllocationRefusedAnywhereInARowEndsTheRunAfterTheLastWholeRow) {
+    AppHeapFailures heap;
+    ASSERT_TRUE(heap.Install()) << "AppHeap's allocations cannot be refused in this program";
+    // Factors joined by the separator (12, 14, 15) and a prime (13).
+    constexpr int32_t FIRST = 12;
+    constexpr int RANGE_ROWS = 4;
+    SetRange("12", "15");
+    std::vector<std::string> oracle[3];
+    for (int32_t n = FIRST; n < FIRST + RANGE_ROWS; n++) {
+        oracle[0].push_back(std::to_string(n));
+        oracle[1].push_back(CallTextProcedure(plain_trial_division::PrimeFactorText, n));
+        oracle[2].push_back(CallTextProcedure(plain_trial_division::DivisorText, n));
+    }
+    auto runRange = [](std::vector<int>* rowEnds) {
+        Press(START_BUTTON);
+        for (int turn = 0; turn < 2 * RANGE_ROWS + 10; turn++) {
+            int rows = Rows();
+            RunTurn();
+            if (rowEnds != nullptr && Rows() > rows) {
+                rowEnds->push_back(AppHeapFailures::Count());
+            }
+        }
+    };
+
+    // The allocations that the rows make, and the count at which each row was whole.
+    RunTurns(5);
+    std::vector<int> rowEnds;
+    heap.RefuseNone();
+    runRange(&rowEnds);
+    ASSERT_EQ(Rows(), RANGE_ROWS);
+    const int allocations = AppHeapFailures::Count();
+    ASSERT_GT(allocations, 0) << "the rows took nothing from AppHeap: nothing was refused";
+
+    for (bool onward : {false, true}) {
+        for (int refused = 1; refused <= allocations; refused++) {
+            std::string what = "allocation " + std::to_string(refused) + (onward ? " on" : "") +
+                               " of " + std::to_string(allocations) + " refused";
+            SCOPED_TRACE(what);
+            ClearControlRows(RESULT_LIST);
+            RunTurns(3);
+            heap.Refuse(refused, onward ? INT_MAX : refused);
+            runRange(nullptr);
+            heap.RefuseNone();
+            int wholeRows = 0;
+            while (wholeRows < RANGE_ROWS && rowEnds[wholeRows] < refused) {
+                wholeRows++;
+            }
+            EXPECT_EQ(Rows(), wholeRows) << "the run did not end after the last whole row";
+            for (int row = 0; row < Rows() && row < RANGE_ROWS; row++) {
+                for (int column = 0; column < 3; column++) {
+                    ASSERT_EQ(Cell(row, column), oracle[column][row])
+                        << "row " << row << " column " << column << " is wrong on the screen";
+                }
+            }
+            ExpectIdleAsAfterStop(what.c_str());
+
+            ClearControlRows(RESULT_LIST);
+            RunTurns(3);
+            runRange(nullptr);
+            ASSERT_EQ(Rows(), RANGE_ROWS) << "Start does not run the range once memory is back";
+            EXPECT_EQ(Cell(RANGE_ROWS - 1, 2), oracle[2][RANGE_ROWS - 1]);
         }
     }
-    SetRange("1", "1000");
-    RunTurns(5);
-    ClearApplicationState();
-    HANDLE appHeap = AppHeap;
-    AppHeap = full;
-    Press(START_BUTTON);
-    RunTurns(50);
-    int rows = Rows();
-    AppHeap = appHeap;
-
-    EXPECT_EQ(rows, 0) << "a row was added although its texts could not be kept";
-    ExpectIdleAsAfterStop("no room for the texts");
-    ExpectAnotherRunAddsRows(0);
-    HeapDestroy(full);
 }
 
 TEST_F(ProcessingTurnTest, AListWhosePaintingIsHeldBackStaysVisibleAndInTheTabOrder) {

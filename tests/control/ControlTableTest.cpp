@@ -54,6 +54,11 @@ TEST_F(ControlNumbers, GrowthLeavesRoomForThirtyMoreAndKeepsEveryRecord) {
     EXPECT_EQ(ControlTable.capacity, 130);
     EXPECT_EQ(ReadText(30), "Start");
     EXPECT_EQ(ReadText(100), "Stop");
+
+    ASSERT_NE(CreateButton(65535, 100, 60, 50, 20, "Clear"), nullptr)
+        << "the largest number a command can carry";
+    EXPECT_EQ(ControlTable.capacity, 65565);
+    EXPECT_EQ(ReadText(65535), "Clear");
 }
 
 TEST_F(ControlNumbers, NumbersOutsideTheTableReachTheEmptyRecordAndGetNoWindow) {
@@ -62,7 +67,8 @@ TEST_F(ControlNumbers, NumbersOutsideTheTableReachTheEmptyRecordAndGetNoWindow) 
         EXPECT_EQ(LookupControlRecord(number), &NullControlRecord) << number;
     }
     OpenParent();
-    for (int32_t number : {-1, INT32_MIN, INT32_MAX, INT32_MAX - 29}) {
+    // Above 65535 a command would name the control by another number's low word.
+    for (int32_t number : {-1, INT32_MIN, INT32_MAX, INT32_MAX - 29, 65536, 65541}) {
         EXPECT_EQ(CreateButton(number, 0, 0, 50, 20, "Start"), nullptr) << number;
         EXPECT_EQ(CreateReportList(number, 0, 0, 50, 20, "Zahl", 50), nullptr) << number;
         EXPECT_TRUE(ChildrenNumbered(number).empty()) << number;

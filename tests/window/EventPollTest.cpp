@@ -62,6 +62,7 @@ TEST_F(EventPolling, APendingEventHidesTheNumberOfTheMessageTaken) {
 
 TEST_F(EventPolling, TheLaterOfTwoEventsWinsAndTheControlNumberIsTheNewest) {
     HWND button = CreateChild(window, "BUTTON", WS_VISIBLE, 7, 10, 10, 60, 20, "B");
+    HWND other = CreateChild(window, "BUTTON", WS_VISIBLE, 8, 80, 10, 60, 20, "C");
     EXPECT_EQ(EventControlNumber(), 0) << "before the first control event";
 
     SendCommand(7, BN_CLICKED, button);
@@ -70,7 +71,7 @@ TEST_F(EventPolling, TheLaterOfTwoEventsWinsAndTheControlNumberIsTheNewest) {
     EXPECT_EQ(EventControlNumber(), 7) << "replaced as event, the number stays recorded";
 
     SendMessageA(window, WM_CLOSE, 0, 0);
-    SendCommand(8, BN_CLICKED, button);
+    SendCommand(8, BN_CLICKED, other);
     EXPECT_EQ(PollOneMessage(), EVENT_CONTROL);
     EXPECT_EQ(EventControlNumber(), 8);
 }
@@ -94,7 +95,8 @@ TEST_F(EventPolling, EveryCommandOfAControlIsAnEventNamedByItsIdentifier) {
         EXPECT_EQ(PollOneMessage(), EVENT_CONTROL) << "notification " << notification;
         EXPECT_EQ(EventControlNumber(), 3);
     }
-    SendCommand(65535, BN_CLICKED, edit);
+    HWND last = CreateChild(window, "EDIT", WS_VISIBLE, 65535, 80, 10, 60, 20);
+    SendCommand(65535, BN_CLICKED, last);
     EXPECT_EQ(PollOneMessage(), EVENT_CONTROL);
     EXPECT_EQ(EventControlNumber(), 65535) << "the identifier is taken without sign";
 }
@@ -114,43 +116,54 @@ TEST_F(EventPolling, ACommandWithoutControlThatIsNoShortcutRecordsNothing) {
     EXPECT_EQ(GetFocus(), button) << "the same number from an accelerator is Tab";
 }
 
-// Sends one message from a thread of its own, as another program's send arrives.
-struct SentMessage {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-DWORD WINAPI SendFromAnotherThread(void* parameter) {
-    const SentMessage* sent = static_cast<const SentMessage*>(parameter);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(sent->window, sent->message, sent->wParam, sent->lParam, SMTO_NORMAL, 5000,
-                        &result);
-    return 0;
-}
-
-TEST_F(EventPolling, AnEventSentFromAnotherThreadReachesAPollWithoutFurtherInput) {
-    HWND button = CreateChild(window, "BUTTON", WS_VISIBLE, 6, 10, 10, 60, 20, "Stop");
+TEST_F(EventPolling, AnotherProgramsMessageIsAnEventOnlyWhereAPersonCouldHaveCausedIt) {
+    HWND stop = CreateChild(window, "BUTTON", WS_VISIBLE, 6, 10, 10, 60, 20, "Stop");
+    HWND start =
+        CreateChild(window, "BUTTON", WS_VISIBLE | WS_DISABLED, 5, 80, 10, 60, 20, "Start");
+    HWND list = CreateChild(window, "SysListView32", WS_VISIBLE | LVS_REPORT, 0, 5, 40, 300, 200);
+    // A window on the parent that holds no control number, though it carries one.
+    HWND stray = CreateWindowExA(0, "BUTTON", "Stop", WS_CHILD, 150, 10, 60, 20, window,
+                                 reinterpret_cast<HMENU>(6), ModuleInstance, nullptr);
+    ASSERT_TRUE(stop != nullptr && start != nullptr && list != nullptr && stray != nullptr);
+    NMHDR clickNamingStop = {list, 6, static_cast<UINT>(NM_CLICK)};
+    auto command = [this](WORD number, HWND from) {
+        LPARAM sender = reinterpret_cast<LPARAM>(from);
+        return ForeignMessage{window, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED), sender, true, 0};
+    };
     const struct {
-        SentMessage sent;
+        ForeignMessage message;
         int32_t code;
+        int count;
         const char* what;
     } cases[] = {
-        {{window, WM_CLOSE, 0, 0}, EVENT_CLOSE, "a close request"},
-        {{window, WM_COMMAND, MAKEWPARAM(6, BN_CLICKED), reinterpret_cast<LPARAM>(button)},
+        {{window, WM_CLOSE, 0, 0, false, 0}, EVENT_CLOSE, 1, "a close request sent"},
+        {command(6, stop), EVENT_CONTROL, 1, "a click on Stop posted"},
+        {{window, WM_COMMAND, MAKEWPARAM(6, BN_CLICKED), reinterpret_cast<LPARAM>(stop), false, 0},
          EVENT_CONTROL,
-         "a click on a button"},
+         1,
+         "a click on Stop sent"},
+        {command(5, start), EVENT_CONTROL, 0, "a click on the disabled Start"},
+        {command(5, stop), EVENT_CONTROL, 0, "Start's number from Stop's window"},
+        {command(6, stray), EVENT_CONTROL, 0, "Stop's number from a window not Stop"},
+        {command(6, reinterpret_cast<HWND>(1)), EVENT_CONTROL, 0, "Stop's number from no window"},
+        {{window, WM_NOTIFY, 6, reinterpret_cast<LPARAM>(&clickNamingStop), false, 0},
+         EVENT_CONTROL,
+         0,
+         "a click on the list that names Stop"},
+        {{window, EVENT_CONTROL, 0, 0, true, 0}, EVENT_CONTROL, 0, "a message numbered 13100"},
+        {{nullptr, WM_CLOSE, 0, 0, true, 0}, EVENT_CLOSE, 0, "a close request to no window"},
+        {{window, WM_SIZE, 0, MAKELPARAM(600, 500), true, 0}, EVENT_SIZE, 1, "WM_SIZE posted"},
     };
     for (const auto& c : cases) {
-        HANDLE sender = CreateThread(nullptr, 0, SendFromAnotherThread,
-                                     const_cast<SentMessage*>(&c.sent), 0, nullptr);
+        int32_t controlBefore = EventControlNumber();
+        ForeignMessage message = c.message;
+        HANDLE sender = StartForeignMessage(&message);
         ASSERT_NE(sender, nullptr);
-        // The poll that handles the sent message finds the queue empty; the program would
+        // The poll that handles a sent message finds the queue empty; the program would
         // then wait for input.
         std::vector<int32_t> codes;
-        DWORD start = GetTickCount();
-        while (WaitForSingleObject(sender, 0) == WAIT_TIMEOUT && GetTickCount() - start < 5000) {
+        DWORD began = GetTickCount();
+        while (WaitForSingleObject(sender, 0) == WAIT_TIMEOUT && GetTickCount() - began < 5000) {
             codes.push_back(PollEvent());
             Sleep(1);
         }
@@ -158,8 +171,13 @@ TEST_F(EventPolling, AnEventSentFromAnotherThreadReachesAPollWithoutFurtherInput
         for (int32_t code : DrainQueue()) {
             codes.push_back(code);
         }
-        EXPECT_EQ(Count(codes, c.code), 1)
-            << c.what << " sent by another program stays pending until some input arrives";
+        EXPECT_EQ(Count(codes, c.code), c.count)
+            << c.what
+            << (c.count == 0 ? " from another program acts as if a person did it"
+                             : " from another program is lost or doubled");
+        if (c.count == 0 && c.code == EVENT_CONTROL) {
+            EXPECT_EQ(EventControlNumber(), controlBefore) << c.what;
+        }
         EXPECT_EQ(PollEvent(), 0) << c.what;
     }
     EXPECT_EQ(EventControlNumber(), 6);

@@ -2,6 +2,7 @@
 // through PollEvent, and real input from SendInput.
 #pragma once
 
+#include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
 #include "runtime/window/WindowState.h"
 
@@ -51,6 +52,39 @@ inline void FillFreeHeapWithJunk() {
     for (void* block : blocks) {
         HeapFree(AppHeap, 0, block);
     }
+}
+
+// One message from a thread of its own, as another program's message arrives: posted, or
+// sent and waited for. Posted without a window, it goes to the thread that started it.
+struct ForeignMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool posted;
+    DWORD startingThread;
+};
+
+inline DWORD WINAPI DeliverForeignMessage(void* parameter) {
+    const ForeignMessage* message = static_cast<const ForeignMessage*>(parameter);
+    if (!message->posted) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(message->window, message->message, message->wParam, message->lParam,
+                            SMTO_NORMAL, 5000, &result);
+    } else if (message->window != nullptr) {
+        PostMessageA(message->window, message->message, message->wParam, message->lParam);
+    } else {
+        PostThreadMessageA(message->startingThread, message->message, message->wParam,
+                           message->lParam);
+    }
+    return 0;
+}
+
+// The thread that delivers the message; null when it could not be started. The message
+// must stay in place until the thread has ended.
+inline HANDLE StartForeignMessage(ForeignMessage* message) {
+    message->startingThread = GetCurrentThreadId();
+    return CreateThread(nullptr, 0, DeliverForeignMessage, message, 0, nullptr);
 }
 
 // Every test starts from the state start-up leaves: no window, capacity 10, nothing
@@ -119,12 +153,18 @@ class WindowRuntimeTest : public testing::Test {
         return codes;
     }
 
-    // A child control made straight with CreateWindowExA, its identifier `number`.
+    // A child control made straight with CreateWindowExA, its identifier `number`. It holds
+    // the number in the control table, as a control of the control runtime would, since the
+    // window procedure takes commands and notifications only from the controls there.
     static HWND CreateChild(HWND parent, const char* className, DWORD style, int32_t number, int x,
                             int y, int width, int height, const char* text = "") {
-        return CreateWindowExA(0, className, text, WS_CHILD | style, x, y, width, height, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
-                               ModuleInstance, nullptr);
+        HWND child = CreateWindowExA(0, className, text, WS_CHILD | style, x, y, width, height,
+                                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
+                                     ModuleInstance, nullptr);
+        if (child != nullptr && GrowControlTable(number)) {
+            *WritableControlRecord(number) = {child, nullptr};
+        }
+        return child;
     }
 
     // Real input, as the system's input queue receives it from a person.
