@@ -9,8 +9,17 @@ using namespace automation;
 
 namespace {
 // The list as the screen shows it once its painting has settled: two pictures 60 ms
-// apart, longer than the list holds its painting back, that agree.
+// apart that agree, after the list has stopped holding its painting back.
 std::vector<uint32_t> SettledListPicture(const ToolProcess& tool) {
+    // A loaded machine may delay the tick that ends a hold-back past both pictures, so the
+    // hold-back's end is awaited first: the list's user data is 0 from that tick on, and a
+    // message sent after it is answered only once the tick has painted the list.
+    HWND list = tool.Control(RESULT_LIST);
+    if (!WaitUntil([&] { return GetWindowLongPtrA(list, GWLP_USERDATA) == 0; }, 3000)) {
+        ADD_FAILURE() << "the list still holds its painting back 3 s after the rows stopped";
+    }
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(tool.Window(), WM_NULL, 0, 0, SMTO_NORMAL, READ_TIMEOUT_MS, &ignored);
     std::vector<uint32_t> before = tool.ControlPixels(RESULT_LIST);
     for (int attempt = 0; attempt < 50; attempt++) {
         Sleep(60);
