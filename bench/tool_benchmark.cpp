@@ -328,11 +328,8 @@ struct Part {
     }
 };
 
-// Where a running turn's time goes: the turn's steps as RunTurn takes them, against a real
-// main window in this process, each timed on its own over `rows` rows from `first` on.
-// With scrollAtRow > 0 the list is scrolled to its end at that row, as a user does who
-// wants to see the rows arrive; the scroll box then climbs with every paint.
-void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
+// A real main window in this process, its start-up's messages taken by idle turns.
+void CreateSettledMainWindow() {
     if (!CreateMainWindow()) {
         GiveUp("no main window in the benchmark");
     }
@@ -342,6 +339,14 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
             Sleep(1);
         }
     }
+}
+
+// Where a running turn's time goes: the turn's steps as RunTurn takes them, against a real
+// main window in this process, each timed on its own over `rows` rows from `first` on.
+// With scrollAtRow > 0 the list is scrolled to its end at that row, as a user does who
+// wants to see the rows arrive; the scroll box then climbs with every paint.
+void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
+    CreateSettledMainWindow();
     probe = {};
     probe.list = GetDlgItem(GetCurrentWindow(), RESULT_LIST);
     probe.listProcedure = reinterpret_cast<WNDPROC>(
@@ -499,15 +504,7 @@ void LateAgainstEarly() {
 
 // The turn as the tool runs it, in this process against a real main window.
 void TurnCost() {
-    if (!CreateMainWindow()) {
-        GiveUp("no main window in the benchmark");
-    }
-    DWORD settle = GetTickCount();
-    while (GetTickCount() - settle < 300) {
-        if (RunTurn() == TurnOutcome::Idle) {
-            Sleep(1);
-        }
-    }
+    CreateSettledMainWindow();
     double start = NowMs();
     int idle = 0;
     for (int turn = 0; turn < IDLE_TURNS; turn++) {
