@@ -6,8 +6,7 @@
 #pragma once
 
 #include "runtime/core/Core.h"
-
-#include <string.h>
+#include "tests/ImportTable.h"
 
 class AppHeapFailures {
   public:
@@ -18,15 +17,15 @@ class AppHeapFailures {
         if (heapAlloc != nullptr) {
             return true;
         }
-        void** allocSlot = ImportSlot("HeapAlloc");
-        void** reAllocSlot = ImportSlot("HeapReAlloc");
+        void** allocSlot = ImportSlot("kernel32.dll", "HeapAlloc");
+        void** reAllocSlot = ImportSlot("kernel32.dll", "HeapReAlloc");
         if (allocSlot == nullptr || reAllocSlot == nullptr) {
             return false;
         }
         heapAlloc = reinterpret_cast<decltype(heapAlloc)>(
-            Redirect(allocSlot, reinterpret_cast<void*>(CountedHeapAlloc)));
+            RedirectImport(allocSlot, reinterpret_cast<void*>(CountedHeapAlloc)));
         heapReAlloc = reinterpret_cast<decltype(heapReAlloc)>(
-            Redirect(reAllocSlot, reinterpret_cast<void*>(CountedHeapReAlloc)));
+            RedirectImport(reAllocSlot, reinterpret_cast<void*>(CountedHeapReAlloc)));
         return true;
     }
     // Counts from 0 again and refuses the allocations numbered from `first` (1 is the next
@@ -66,47 +65,6 @@ class AppHeapFailures {
         return heapReAlloc(heap, flags, block, bytes);
     }
 
-    // The import address table slot of a function that the test program takes from kernel32
-    // by name; null when there is none.
-    static void** ImportSlot(const char* function) {
-        BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-        const IMAGE_NT_HEADERS* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports =
-            headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        const IMAGE_IMPORT_DESCRIPTOR* library =
-            reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-        for (; library->Name != 0; library++) {
-            if (lstrcmpiA(reinterpret_cast<const char*>(base + library->Name), "kernel32.dll") !=
-                0) {
-                continue;
-            }
-            const IMAGE_THUNK_DATA* names =
-                reinterpret_cast<const IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-            IMAGE_THUNK_DATA* slots =
-                reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-            for (; names->u1.AddressOfData != 0; names++, slots++) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
-                    continue;
-                }
-                const IMAGE_IMPORT_BY_NAME* name =
-                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-                if (strcmp(reinterpret_cast<const char*>(name->Name), function) == 0) {
-                    return reinterpret_cast<void**>(&slots->u1.Function);
-                }
-            }
-        }
-        return nullptr;
-    }
-    // Puts `replacement` into the slot and returns what it held.
-    static void* Redirect(void** slot, void* replacement) {
-        DWORD protection = 0;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-        void* original = *slot;
-        *slot = replacement;
-        VirtualProtect(slot, sizeof *slot, protection, &protection);
-        return original;
-    }
     static inline LPVOID(WINAPI* heapAlloc)(HANDLE, DWORD, SIZE_T) = nullptr;
     static inline LPVOID(WINAPI* heapReAlloc)(HANDLE, DWORD, LPVOID, SIZE_T) = nullptr;
     static inline int count = 0;

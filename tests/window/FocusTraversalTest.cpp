@@ -1,6 +1,7 @@
 // Tab and Shift+Tab pressed as real keys move the focus among the enabled, visible
 // tab-stop controls of the active window, in creation order, wrapping at the ends.
 #include "WindowTestSupport.h"
+#include "tests/ImportTable.h"
 
 namespace {
 // Identifiers, in creation order: E1 (edit), a disabled button, a label, E2 (button), a
@@ -219,13 +220,16 @@ class EnumerationRecorder {
   public:
     EnumerationRecorder() {
         parents.clear();
-        real = reinterpret_cast<EnumerateChildren>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("user32.dll"), "EnumChildWindows")));
-        slot = ImportSlot(reinterpret_cast<ULONG_PTR>(real));
-        Swap(reinterpret_cast<ULONG_PTR>(&Record));
+        slot = ImportSlot("user32.dll", "EnumChildWindows");
+        if (slot != nullptr) {
+            real = reinterpret_cast<EnumerateChildren>(
+                RedirectImport(slot, reinterpret_cast<void*>(&Record)));
+        }
     }
     ~EnumerationRecorder() {
-        Swap(reinterpret_cast<ULONG_PTR>(real));
+        if (slot != nullptr) {
+            RedirectImport(slot, reinterpret_cast<void*>(real));
+        }
     }
     bool Installed() const {
         return slot != nullptr;
@@ -235,38 +239,12 @@ class EnumerationRecorder {
   private:
     typedef BOOL(WINAPI* EnumerateChildren)(HWND, WNDENUMPROC, LPARAM);
 
-    // The program's import table entry that holds `address`, or null.
-    static ULONG_PTR* ImportSlot(ULONG_PTR address) {
-        BYTE* image = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-        auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
-            image + reinterpret_cast<IMAGE_DOS_HEADER*>(image)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports =
-            headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* library =
-                 reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(image + imports.VirtualAddress);
-             library->Name != 0; library++) {
-            for (auto* entry = reinterpret_cast<IMAGE_THUNK_DATA*>(image + library->FirstThunk);
-                 entry->u1.Function != 0; entry++) {
-                if (entry->u1.Function == address) {
-                    return reinterpret_cast<ULONG_PTR*>(&entry->u1.Function);
-                }
-            }
-        }
-        return nullptr;
-    }
-    void Swap(ULONG_PTR address) {
-        DWORD protection;
-        if (slot != nullptr && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection)) {
-            *slot = address;
-            VirtualProtect(slot, sizeof *slot, protection, &protection);
-        }
-    }
     static BOOL WINAPI Record(HWND parent, WNDENUMPROC visit, LPARAM context) {
         parents.push_back(parent);
         return real(parent, visit, context);
     }
     static EnumerateChildren real;
-    ULONG_PTR* slot = nullptr;
+    void** slot = nullptr;
 };
 std::vector<HWND> EnumerationRecorder::parents;
 EnumerationRecorder::EnumerateChildren EnumerationRecorder::real;
