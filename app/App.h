@@ -42,11 +42,12 @@ int32_t Remainder(int32_t a, int32_t b);
 // needs; the cursor then stands on an empty text at the result position.
 //
 // The prime factors of n in non-decreasing order, each as often as it divides n, joined by
-// separator; the empty text for n <= 1, since 0 and negative numbers have no prime
-// factorisation to list.
+// separator; a negative n first gets -1, then the factors of its magnitude: "-1, 2, 3" for
+// -6, "-1" for -1. The empty text for 0 and 1, which have no prime factorisation.
 char* PrimeFactorText(int32_t n, const char* separator);
-// 1, every divisor of n from 2 to half of n in increasing order, then n itself: "1, 1" for
-// 1, "1, 0" for 0 and "1, -6" for -6.
+// The positive divisors of the magnitude of n in increasing order, from 1 to the magnitude
+// itself: "1" for 1 and -1, "1, 2, 3, 6" for 6 and -6, and up to 2147483648 for
+// -2147483648. The empty text for 0, which every number divides.
 char* DivisorText(int32_t n, const char* separator);
 
 // The primes both text procedures trial-divide by: every prime up to 46,337, the largest

@@ -1,19 +1,21 @@
 // The factor and divisor texts of the result list. Both are text procedures: they copy the
 // separator, build their text as one expression into a local slot and hand it back at the
-// result position. Both factorise n by trial division with the primes up to 46,337, so a
-// prime near 2^31 costs 4,792 divisibility tests for each text; the divisors are then
-// formed from the prime factors, not found by a second trial pass.
+// result position. Both factorise the magnitude of n by trial division with the primes up
+// to 46,337, so a prime near 2^31 costs 4,792 divisibility tests for each text; the
+// divisors are then formed from the prime factors, not found by a second trial pass. The
+// magnitude is unsigned: that of -2,147,483,648 is 2^31, which no signed 32-bit value holds.
 #include "app/App.h"
 #include "runtime/core/Core.h"
 
 namespace {
-// Every composite n below 2^31 has a prime factor of at most its square root, 46,340.
+// Every composite magnitude up to 2^31 has a prime factor of at most its square root,
+// 46,340.
 constexpr int32_t TRIAL_DIVISION_LIMIT = 46340;
 // The primes up to TRIAL_DIVISION_LIMIT; 46,337 is the last.
 constexpr int32_t TRIAL_PRIME_COUNT = 4792;
-// 2^30 has the most prime factors of any n below 2^31.
-constexpr int32_t MAX_PRIME_FACTORS = 30;
-// No n below 2^31 has more than 1,600 divisors (2,095,133,040 has that many).
+// 2^31, the magnitude of -2,147,483,648, has the most prime factors.
+constexpr int32_t MAX_PRIME_FACTORS = 31;
+// No magnitude up to 2^31 has more than 1,600 divisors (2,095,133,040 has that many).
 constexpr int32_t MAX_DIVISORS = 1600;
 
 // Filled by the first call that needs it and never changed after; zero until then. Left in
@@ -21,6 +23,11 @@ constexpr int32_t MAX_DIVISORS = 1600;
 // would add 9.6 KB of initialised data.
 uint16_t TrialPrimes[TRIAL_PRIME_COUNT];
 int32_t TrialPrimeCount;
+// For each odd prime p of the table, its inverse modulo 2^32 and 0xFFFFFFFF / p: m times
+// the inverse is m / p when p divides m, and above that limit when it does not, so a
+// divisibility test costs a multiplication instead of a division. Entry 0, for 2, is unused.
+uint32_t TrialInverses[TRIAL_PRIME_COUNT];
+uint32_t TrialQuotientLimits[TRIAL_PRIME_COUNT];
 
 // A sieve of Eratosthenes over the odd numbers up to TRIAL_DIVISION_LIMIT, once per
 // process: 50 to 100 us under Wine here, about as much as the costliest row.
@@ -44,54 +51,74 @@ void FillTrialPrimes() {
         TrialPrimes[count] = static_cast<uint16_t>(2 * i + 1);
         count += composite[i] ? 0 : 1;
     }
+    for (int32_t i = 1; i < count; i++) {
+        uint32_t p = TrialPrimes[i];
+        // Each step doubles the correct low bits; p * p = 1 modulo 8 gives the first three.
+        uint32_t inverse = p;
+        for (int32_t step = 0; step < 4; step++) {
+            inverse *= 2 - p * inverse;
+        }
+        TrialInverses[i] = inverse;
+        TrialQuotientLimits[i] = 0xFFFFFFFFu / p;
+    }
     TrialPrimeCount = count;
 }
 
-// Writes the prime factors of n >= 2 in non-decreasing order, each as often as it divides
-// n, into factors and returns how many there are.
-int32_t ListPrimeFactors(int32_t n, int32_t* factors) {
+// The magnitude of n: what its factors multiply to and what its divisors divide.
+uint32_t Magnitude(int32_t n) {
+    return n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
+}
+
+// Writes the prime factors of m >= 2 (at most 2^31) in non-decreasing order, each as often
+// as it divides m, into factors and returns how many there are.
+int32_t ListPrimeFactors(uint32_t m, uint32_t* factors) {
     int32_t primeCount;
     const uint16_t* primes = TrialDivisionPrimes(&primeCount);
     int32_t count = 0;
-    for (int32_t i = 0; i < primeCount; i++) {
-        int32_t p = primes[i];
+    while (m % 2 == 0) {
+        factors[count++] = 2;
+        m /= 2;
+    }
+    for (int32_t i = 1; i < primeCount; i++) {
+        uint32_t p = primes[i];
         // p <= 46,337, so p * p stays below 2^31.
-        if (p * p > n) {
+        if (p * p > m) {
             break;
         }
-        while (Remainder(n, p) == 0) {
+        for (uint32_t quotient = m * TrialInverses[i]; quotient <= TrialQuotientLimits[i];
+             quotient = m * TrialInverses[i]) {
             factors[count++] = p;
-            n /= p;
+            m = quotient;
         }
     }
     // What is left has no prime factor up to the square root of itself, or none up to
     // 46,337 while lying below 46,349^2 (the next prime's square): it is 1 or a prime.
-    if (n > 1) {
-        factors[count++] = n;
+    if (m > 1) {
+        factors[count++] = m;
     }
     return count;
 }
 
-// Writes every divisor of n >= 2 ascending into divisors and returns how many there are.
-// Each prime factor p brings p times the divisors that the previous factor brought, when
-// that was p too, and p times all divisors so far otherwise; those are merged in from the
-// back.
-int32_t ListDivisors(int32_t n, int32_t* divisors) {
-    int32_t factors[MAX_PRIME_FACTORS];
-    int32_t factorCount = ListPrimeFactors(n, factors);
+// Writes every divisor of m >= 2 (at most 2^31) ascending into divisors and returns how
+// many there are. Each prime factor p brings p times the divisors that the previous factor
+// brought, when that was p too, and p times all divisors so far otherwise; those are merged
+// in from the back.
+int32_t ListDivisors(uint32_t m, uint32_t* divisors) {
+    uint32_t factors[MAX_PRIME_FACTORS];
+    int32_t factorCount = ListPrimeFactors(m, factors);
     // At most half the divisors are new at a step, since their number at least doubles.
-    int32_t added[MAX_DIVISORS / 2];
+    uint32_t added[MAX_DIVISORS / 2];
     int32_t addedCount = 0;
     int32_t count = 1;
     divisors[0] = 1;
     for (int32_t f = 0; f < factorCount; f++) {
-        int32_t p = factors[f];
+        uint32_t p = factors[f];
         if (f == 0 || p != factors[f - 1]) {
             for (addedCount = 0; addedCount < count; addedCount++) {
                 added[addedCount] = divisors[addedCount];
             }
         }
-        // Divisors of n, so no product overflows.
+        // Divisors of m, so no product overflows.
         for (int32_t i = 0; i < addedCount; i++) {
             added[i] *= p;
         }
@@ -109,36 +136,50 @@ int32_t ListDivisors(int32_t n, int32_t* divisors) {
     return count;
 }
 
-void AppendJoined(const char* join, int32_t value) {
+// Appends join, then value in decimal; 2^31 too, which the signed format cannot take.
+void AppendJoined(const char* join, uint32_t value) {
     AppendText(join);
-    AppendNumber(value);
+    char digits[12];
+    FormatNumberText(digits, "%lu", static_cast<int32_t>(value));
+    AppendText(digits);
 }
 
-// Appends the prime factors of n in non-decreasing order; none for n <= 1.
+// Appends -1 for a negative n, then the prime factors of its magnitude in non-decreasing
+// order: nothing for 0 and 1, which have no prime factors, and "-1" alone for -1.
 void AppendPrimeFactors(int32_t n, const char* separator) {
-    if (n <= 1) {
+    const char* join = "";
+    if (n < 0) {
+        AppendText("-1");
+        join = separator;
+    }
+    uint32_t m = Magnitude(n);
+    if (m < 2) {
         return;
     }
-    int32_t factors[MAX_PRIME_FACTORS];
-    int32_t count = ListPrimeFactors(n, factors);
+    uint32_t factors[MAX_PRIME_FACTORS];
+    int32_t count = ListPrimeFactors(m, factors);
     for (int32_t i = 0; i < count; i++) {
-        AppendJoined(i == 0 ? "" : separator, factors[i]);
+        AppendJoined(join, factors[i]);
+        join = separator;
     }
 }
 
-// Appends 1, every divisor of n from 2 to half of n ascending, then n. For n <= 1 there is
-// none between; 0 and negative n give just "1" and n.
+// Appends the positive divisors of the magnitude of n ascending: "1" for 1 and -1, and
+// nothing for 0, which every number divides.
 void AppendDivisors(int32_t n, const char* separator) {
-    AppendText("1");
-    if (n >= 2) {
-        int32_t divisors[MAX_DIVISORS];
-        int32_t count = ListDivisors(n, divisors);
-        // The first is 1 and the last n itself.
-        for (int32_t i = 1; i < count - 1; i++) {
-            AppendJoined(separator, divisors[i]);
-        }
+    uint32_t m = Magnitude(n);
+    if (m == 0) {
+        return;
     }
-    AppendJoined(separator, n);
+    AppendText("1");
+    if (m < 2) {
+        return;
+    }
+    uint32_t divisors[MAX_DIVISORS];
+    int32_t count = ListDivisors(m, divisors);
+    for (int32_t i = 1; i < count; i++) {
+        AppendJoined(separator, divisors[i]);
+    }
 }
 
 // A text procedure: copies the separator, builds the text of n as one expression into a

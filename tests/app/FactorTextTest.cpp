@@ -51,7 +51,7 @@ struct TextCase {
 
 TEST(FactorAndDivisorTexts, MatchTheWorkedExamples) {
     const TextCase cases[] = {
-        {1, "", "1, 1"},
+        {1, "", "1"},
         {2, "2", "1, 2"},
         {3, "3", "1, 3"},
         {4, "2, 2", "1, 2, 4"},
@@ -114,18 +114,28 @@ TEST(TrialDivisionPrimes, AreEveryPrimeUpTo46337Ascending) {
     EXPECT_EQ(next, count);
 }
 
-TEST(FactorAndDivisorTexts, ZeroAndNegativeNumbersHaveNoFactorsAndJustOneAndThemselves) {
-    const TextCase cases[] = {
-        {0, "", "1, 0"},
-        {-1, "", "1, -1"},
-        {-6, "", "1, -6"},
-        {-12, "", "1, -12"},
-        {INT32_MIN, "", "1, -2147483648"},
-        {INT32_MIN + 1, "", "1, -2147483647"},
+// -1 leads the factors of a negative number; the divisors are those of its magnitude. 0
+// has no factorisation, and every number divides it: both its texts are empty.
+TEST(FactorAndDivisorTexts, NegativeNumbersAndZeroAreFactorisedAsAlgebraSystemsDo) {
+    std::string twos = "-1";
+    std::string powersOfTwo = "1";
+    for (int32_t power = 1; power <= 31; power++) {
+        twos += ", 2";
+        powersOfTwo += ", " + std::to_string(INT64_C(1) << power);
+    }
+    const std::string cases[][3] = {
+        {"0", "", ""},
+        {"-1", "-1", "1"},
+        {"-2", "-1, 2", "1, 2"},
+        {"-6", "-1, 2, 3", "1, 2, 3, 6"},
+        {"-12", "-1, 2, 2, 3", "1, 2, 3, 4, 6, 12"},
+        {"-2147483647", "-1, 2147483647", "1, 2147483647"},
+        {"-2147483648", twos, powersOfTwo}, // a magnitude of 2^31
     };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(CallTextProcedure(PrimeFactorText, c.n), c.factors) << "factors of " << c.n;
-        EXPECT_EQ(CallTextProcedure(DivisorText, c.n), c.divisors) << "divisors of " << c.n;
+    for (const auto& c : cases) {
+        int32_t n = static_cast<int32_t>(std::stoll(c[0]));
+        EXPECT_EQ(CallTextProcedure(PrimeFactorText, n), c[1]) << "factors of " << n;
+        EXPECT_EQ(CallTextProcedure(DivisorText, n), c[2]) << "divisors of " << n;
     }
 }
 
@@ -133,8 +143,9 @@ TEST(FactorAndDivisorTexts, JoinWithTheGivenSeparator) {
     EXPECT_EQ(CallTextProcedure(PrimeFactorText, 12, " * "), "2 * 2 * 3");
     EXPECT_EQ(CallTextProcedure(DivisorText, 12, ";"), "1;2;3;4;6;12");
     EXPECT_EQ(CallTextProcedure(PrimeFactorText, 12, ""), "223");
-    EXPECT_EQ(CallTextProcedure(DivisorText, 1, nullptr), "11") << "null joins with nothing";
+    EXPECT_EQ(CallTextProcedure(DivisorText, 6, nullptr), "1236") << "null joins with nothing";
     EXPECT_EQ(CallTextProcedure(PrimeFactorText, 12, nullptr), "223");
+    EXPECT_EQ(CallTextProcedure(PrimeFactorText, -12, " * "), "-1 * 2 * 2 * 3");
 }
 
 struct NamedProcedure {

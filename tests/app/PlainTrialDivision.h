@@ -1,7 +1,7 @@
-// The plain trial-division reference for the factor and divisor texts: trial division from
-// 2 upwards that restarts at 2 after every factor, divisors tried up to half of n, and a
-// new expression for every join. Slow on purpose (a prime p costs p - 1 Remainder calls),
-// it is the oracle of the tests and the baseline of the benchmark. Both follow the same
+// The plain trial-division reference for the factor and divisor texts of n >= 1: trial
+// division from 2 upwards that restarts at 2 after every factor, divisors tried up to half
+// of n, and a new expression for every join. Slow on purpose (a prime p costs p - 1 Remainder
+// calls), it is the oracle of the tests and the baseline of the benchmark. Both follow the same
 // result convention as the application's text procedures.
 #pragma once
 
@@ -77,8 +77,11 @@ inline char* DivisorText(int32_t n, const char* separator) {
             AppendNumberToSlot(&result, d);
         }
     }
-    AppendToSlot(&result, separatorCopy);
-    AppendNumberToSlot(&result, n);
+    // 1 is its own only divisor.
+    if (n != 1) {
+        AppendToSlot(&result, separatorCopy);
+        AppendNumberToSlot(&result, n);
+    }
     return ReturnText(result, separatorCopy);
 }
 
