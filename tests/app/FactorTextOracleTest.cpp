@@ -1,7 +1,9 @@
 // The fast factor and divisor texts against the plain trial-division reference, and, where
-// that reference would take minutes, against the properties that define the texts.
+// that reference would take minutes, proven right by the checker's own proof, which is
+// itself shown to tell wrong rows.
 #include "app/App.h"
 #include "runtime/core/Core.h"
+#include "tests/app/FactorTextProof.h"
 #include "tests/app/PlainTrialDivision.h"
 #include "tests/app/TextProcedureCall.h"
 
@@ -9,6 +11,7 @@
 
 #include <stdint.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -59,100 +62,81 @@ TEST(FactorTextOracle, ManyDivisorsSquaresAndPowersOfTwoMatchThePlainReference) 
     }
 }
 
-// Splits a text joined by ", " into its numbers; the numbers must be written exactly as
-// AppendNumber writes them, so the text must read back the same.
-std::vector<int64_t> ReadNumbers(const std::string& text) {
-    std::vector<int64_t> numbers;
-    std::string rebuilt;
-    size_t begin = 0;
-    while (begin < text.size()) {
-        size_t end = text.find(", ", begin);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        numbers.push_back(std::stoll(text.substr(begin, end - begin)));
-        rebuilt += (numbers.size() > 1 ? ", " : "") + std::to_string(numbers.back());
-        begin = end + 2;
-    }
-    EXPECT_EQ(rebuilt, text) << "not decimal numbers joined by \", \"";
-    return numbers;
+std::string ProveRow(int32_t n) {
+    char* mark = MarkScratch();
+    const char* factors = PrimeFactorText(n, ", ");
+    SealScratch();
+    const char* divisors = DivisorText(n, ", ");
+    const char* fault = factor_text_proof::FindRowFault(n, factors, divisors);
+    std::string problem = fault == nullptr ? ""
+                                           : std::string(fault) + ": factors \"" + factors +
+                                                 "\", divisors \"" + divisors + "\"";
+    ReleaseScratch(mark);
+    return problem;
 }
 
-bool IsPrime(int64_t p) {
-    if (p < 2) {
-        return false;
-    }
-    for (int64_t d = 2; d * d <= p; d++) {
-        if (p % d == 0) {
-            return false;
+// The checker's slices run the twin; this runs in the shipped build's own tests as well.
+TEST(FactorTextProof, HardPlacesAndNumbersAcrossTheRangeAreProvenRight) {
+    for (int32_t place : factor_text_proof::HardPlaces()) {
+        for (int64_t n = std::max<int64_t>(place - 2, INT32_MIN);
+             n <= std::min<int64_t>(place + 2, INT32_MAX); n++) {
+            EXPECT_EQ(ProveRow(static_cast<int32_t>(n)), "") << "the row of " << n;
         }
     }
-    return true;
-}
-
-// Checks the factor and divisor texts of n >= 2 by what defines them; returns the number
-// of divisors listed.
-size_t ExpectDefiningProperties(int32_t n) {
-    std::vector<int64_t> factors = ReadNumbers(CallTextProcedure(PrimeFactorText, n));
-    int64_t product = 1;
-    int64_t divisorCount = 1;
-    int64_t runLength = 0;
-    for (size_t i = 0; i < factors.size(); i++) {
-        EXPECT_TRUE(IsPrime(factors[i])) << factors[i] << " listed as a prime factor of " << n;
-        product *= factors[i];
-        runLength++;
-        if (i + 1 < factors.size() && factors[i + 1] < factors[i]) {
-            ADD_FAILURE() << "factors of " << n << " out of order";
-        }
-        if (i + 1 == factors.size() || factors[i + 1] != factors[i]) {
-            divisorCount *= runLength + 1;
-            runLength = 0;
-        }
-        if (product > n) {
-            break;
-        }
-    }
-    EXPECT_EQ(product, n) << "the factors do not multiply to " << n;
-
-    std::vector<int64_t> divisors = ReadNumbers(CallTextProcedure(DivisorText, n));
-    EXPECT_EQ(static_cast<int64_t>(divisors.size()), divisorCount)
-        << "divisors of " << n << " missing or repeated";
-    if (divisors.empty()) {
-        return 0;
-    }
-    EXPECT_EQ(divisors.front(), 1);
-    EXPECT_EQ(divisors.back(), n);
-    for (size_t i = 0; i < divisors.size(); i++) {
-        EXPECT_EQ(n % divisors[i], 0) << divisors[i] << " listed as a divisor of " << n;
-        if (i > 0) {
-            EXPECT_LT(divisors[i - 1], divisors[i]) << "divisors of " << n << " not ascending";
-        }
-    }
-    return divisors.size();
-}
-
-TEST(FactorTextProperties, HardValuesBelow2To31HaveTheirDefiningProperties) {
-    for (int32_t n : {2147483647, 2147483629, 2147483587, 2147483646, 2147117569, 2146654199,
-                      2147395600, 1073741824, 536870912}) {
-        ExpectDefiningProperties(n);
-    }
-    EXPECT_EQ(ExpectDefiningProperties(1102701600), 1440u);
-    EXPECT_EQ(ExpectDefiningProperties(2095133040), 1600u);
-}
-
-TEST(FactorTextProperties, NumbersAcrossTheWholeRangeHaveTheirDefiningProperties) {
-    // The top 1,000 numbers, then a spread over the range from a fixed linear
-    // congruential sequence.
-    for (int32_t below = 0; below < 1000; below++) {
-        ExpectDefiningProperties(INT32_MAX - below);
-    }
+    // A spread over the whole range from a fixed linear congruential sequence.
     uint32_t state = 12345;
     for (int32_t i = 0; i < 3000; i++) {
         state = state * 1664525u + 1013904223u;
-        int32_t n = static_cast<int32_t>(state >> 1);
-        if (n >= 2) {
-            ExpectDefiningProperties(n);
+        int32_t n = static_cast<int32_t>(state);
+        EXPECT_EQ(ProveRow(n), "") << "the row of " << n;
+    }
+}
+
+// The proof must tell every wrong row, whatever is wrong with it.
+TEST(FactorTextProof, NamesWhatIsWrongWithARow) {
+    struct WrongRow {
+        int32_t n;
+        const char* factors;
+        const char* divisors;
+        const char* fault;
+    };
+    const WrongRow rows[] = {
+        {12, "2, 3", "1, 2, 3, 4, 6, 12", "the factors multiply to less than the number"},
+        {12, "2, 2, 3, 2", "1, 2, 3, 4, 6, 12", "the factors are out of order"},
+        {12, "2, 2, 3", "1, 2, 3, 4, 12", "divisors are missing"},
+        {12, "2, 2, 3", "1, 2, 4, 3, 6, 12", "the divisors do not ascend"},
+        {12, "2, 2, 3", "1, 2, 3, 4, 5, 6, 12", "a divisor does not divide the number"},
+        {12, "2,2, 3", "1, 2, 3, 4, 6, 12", "the factors are not numbers joined by \", \""},
+        {12, "2, 2, 3", "1, 02, 3, 4, 6, 12", "the divisors are not numbers joined by \", \""},
+        {9, "9", "1, 3, 9", "a factor is not a prime"},
+        {6, "-1, 2, 3", "1, 2, 3, 6", "a factor is not a prime"},
+        {-6, "2, 3", "1, 2, 3, 6", "a negative number's factors do not begin with -1"},
+        {-6, "-1, 2, 3", "1, 2, 3, -6", "a divisor does not divide the number"},
+        {1, "", "1, 1", "the divisors do not ascend"},
+        {0, "", "1, 0", "0 has divisors"},
+        {74665, "74665", "1, 74665", "a factor is not a prime"},    // passes base 2 alone
+        {314821, "314821", "1, 314821", "a factor is not a prime"}, // passes bases 2 and 7
+        {2147483647, "2147483647", "1, 2147483647", nullptr},
+        {2147117569, "46337, 46337", "1, 46337, 2147117569", nullptr},
+    };
+    for (const WrongRow& row : rows) {
+        const char* fault = factor_text_proof::FindRowFault(row.n, row.factors, row.divisors);
+        EXPECT_STREQ(fault, row.fault)
+            << "the row " << row.n << " | " << row.factors << " | " << row.divisors;
+    }
+}
+
+// Miller-Rabin in Montgomery form against a plain sieve, across the sieve's limit.
+TEST(FactorTextProof, TellsPrimesAboveTheSieveLimitRight) {
+    constexpr uint32_t END = 1u << 20;
+    std::vector<bool> composite(END, false);
+    for (uint32_t p = 2; p * p < END; p++) {
+        for (uint32_t multiple = p * p; !composite[p] && multiple < END; multiple += p) {
+            composite[multiple] = true;
         }
+    }
+    for (uint32_t n = 2; n < END; n++) {
+        ASSERT_EQ(factor_text_proof::IsPrime(n), !composite[n]) << n;
     }
 }
 
