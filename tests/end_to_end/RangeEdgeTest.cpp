@@ -12,27 +12,54 @@ TEST_F(ToolTest, RangeEndingAtLargestNumberStopsAfterItsRow) {
     ExpectRowsShowNumbers(0, 2147483640, 8);
     EXPECT_EQ(tool.CellText(7, 0), "2147483647");
     EXPECT_EQ(tool.CellText(7, 1), "2147483647") << "2147483647 is a prime";
+    EXPECT_EQ(tool.CellText(7, 2), "1, 2147483647");
     EXPECT_TRUE(tool.IsEnabled(START_BUTTON)) << "Start is not enabled again after the run";
     Sleep(500);
     EXPECT_EQ(tool.RowCount(), 8) << "rows keep coming after the largest number";
 }
 
-TEST_F(ToolTest, FirstNumberZeroIsListedWithoutHarm) {
-    ASSERT_NO_FATAL_FAILURE(StartRange("0", "3"));
-    ASSERT_TRUE(WaitForRunEnd(4, 10000))
-        << "the range 0 to 3 did not end with 4 rows; the list holds " << tool.RowCount();
-    ExpectRowsShowNumbers(0, 0, 4);
-    EXPECT_EQ(tool.CellText(0, 2), "1, 0");
-}
-
-TEST_F(ToolTest, TypedNumberBeyond32BitsWrapsAndIsListedWithoutHarm) {
-    // 4294967295 converts to -1.
-    ASSERT_NO_FATAL_FAILURE(StartRange("4294967295", "1"));
-    ASSERT_TRUE(WaitForRunEnd(3, 10000))
-        << "the range 4294967295 (-1) to 1 did not end with 3 rows; the list holds "
+// The fields take digits only; a number beyond 32 bits wraps, which is how a user reaches
+// 0 and the negative numbers.
+TEST_F(ToolTest, OneZeroAndNegativeNumbersShowTheirFactorsAndDivisors) {
+    struct ShownRow {
+        int row;
+        const char* number;
+        const char* factors;
+        const char* divisors;
+    };
+    // 4294967290 converts to -6.
+    ASSERT_NO_FATAL_FAILURE(StartRange("4294967290", "1"));
+    ASSERT_TRUE(WaitForRunEnd(8, 10000))
+        << "the range 4294967290 (-6) to 1 did not end with 8 rows; the list holds "
         << tool.RowCount();
-    ExpectRowsShowNumbers(0, -1, 3);
-    EXPECT_EQ(tool.CellText(0, 0), "-1");
+    ExpectRowsShowNumbers(0, -6, 8);
+    const ShownRow rows[] = {
+        {0, "-6", "-1, 2, 3", "1, 2, 3, 6"},
+        {5, "-1", "-1", "1"},
+        {6, "0", "", ""},
+        {7, "1", "", "1"},
+    };
+    for (const ShownRow& row : rows) {
+        EXPECT_EQ(tool.CellText(row.row, 0), row.number);
+        EXPECT_EQ(tool.CellText(row.row, 1), row.factors) << "factors of " << row.number;
+        EXPECT_EQ(tool.CellText(row.row, 2), row.divisors) << "divisors of " << row.number;
+    }
+
+    // 2147483648 converts to -2147483648, whose magnitude 2^31 no signed number holds.
+    ASSERT_TRUE(tool.Click(CLEAR_BUTTON));
+    ASSERT_TRUE(WaitUntil([&] { return tool.RowCount() == 0; }, 3000));
+    ASSERT_NO_FATAL_FAILURE(StartRange("2147483648", "2147483648"));
+    ASSERT_TRUE(WaitForRunEnd(1, 10000))
+        << "the range 2147483648 to 2147483648 gave " << tool.RowCount() << " rows, not one";
+    std::string twos = "-1";
+    std::string powersOfTwo = "1";
+    for (int power = 1; power <= 31; power++) {
+        twos += ", 2";
+        powersOfTwo += ", " + std::to_string(INT64_C(1) << power);
+    }
+    EXPECT_EQ(tool.CellText(0, 0), "-2147483648");
+    EXPECT_EQ(tool.CellText(0, 1), twos);
+    EXPECT_EQ(tool.CellText(0, 2), powersOfTwo);
 }
 
 TEST_F(ToolTest, FieldTextsThatTypingCannotProduceAreConverted) {
