@@ -2,6 +2,7 @@
 // runs this MainProgram, which runs the tests and ends the process with their result.
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
+#include "tests/EndOnUnhandledException.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +11,6 @@
 namespace {
 int argumentCount;
 char** arguments;
-
-// A fault in a test would otherwise start Wine's debugger, which keeps the process, and so
-// the test, waiting until CTest's timeout; say what happened and end at once instead.
-LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* exception) {
-    fprintf(stderr, "test program ended by exception 0x%08lx at %p\n",
-            exception->ExceptionRecord->ExceptionCode,
-            exception->ExceptionRecord->ExceptionAddress);
-    fflush(stdout);
-    fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
 } // namespace
 
 // GoogleTest hands every failure to OutputDebugStringA as well. The 32-bit Wine under qemu
@@ -39,8 +28,7 @@ extern "C" void(WINAPI* const ImportedOutputDebugString)(LPCSTR) __asm__(
 extern "C" void(WINAPI* const ImportedOutputDebugString)(LPCSTR) = DropDebugOutput;
 
 void MainProgram() {
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    SetUnhandledExceptionFilter(EndOnUnhandledException);
+    EndProcessOnFault();
     testing::InitGoogleTest(&argumentCount, arguments);
     int result = RUN_ALL_TESTS();
     CloseAllWindows();

@@ -10,6 +10,7 @@
 // Its last line: "checked N rows, FIRST..LAST: W wrong".
 #include "app/App.h"
 #include "runtime/core/Core.h"
+#include "tests/EndOnUnhandledException.h"
 #include "tests/app/FactorTextProof.h"
 
 #include <windows.h>
@@ -48,16 +49,6 @@ static_assert(std::atomic<int64_t>::is_always_lock_free, "shared between process
 
 int argumentCount;
 char** arguments;
-
-// A fault would otherwise start Wine's debugger, which keeps the process waiting.
-LONG WINAPI EndOnUnhandledException(EXCEPTION_POINTERS* exception) {
-    fprintf(stderr, "factor_text_checker: exception 0x%08lx at %p\n",
-            exception->ExceptionRecord->ExceptionCode,
-            exception->ExceptionRecord->ExceptionAddress);
-    fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
 
 [[noreturn]] void EndProcess(int32_t code) {
     fflush(stdout);
@@ -320,8 +311,7 @@ void PrintWrongRow(int32_t n) {
 } // namespace
 
 void MainProgram() {
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    SetUnhandledExceptionFilter(EndOnUnhandledException);
+    EndProcessOnFault();
     if (argumentCount >= 5 && strcmp(arguments[1], "--worker") == 0) {
         RunWorker(atoi(arguments[2]), atoi(arguments[3]), arguments[4],
                   CutIntoBlocks(ReadRanges(5)));
