@@ -286,6 +286,11 @@ WNDPROC ListViewProcedure;
 // Notes, while painting is held back, every message that may change what the client
 // shows: all but a run's own row messages, reads, and the hold-back's own painting.
 LRESULT CALLBACK WatchHeldBackList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Only the list's own header notifies it, on this thread; a notification sent from
+    // another thread points into memory of no meaning here, which the list view would read.
+    if (message == WM_NOTIFY && InSendMessage()) {
+        return 0;
+    }
     switch (message) {
     case LVM_INSERTITEMA: // HoldBackPainting has judged where the row goes
     case LVM_SETITEMTEXTA:
