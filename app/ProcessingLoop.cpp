@@ -135,12 +135,10 @@ void ClearApplicationState() {
 
 TurnOutcome RunTurn() {
     turnEvent = PollEvent();
-    // Taken now: enabling controls and adding a row can record newer control events
-    // (focus notifications, item changes) before this turn reacts to its own.
+    // Taken now: adding a row can record a newer control event (an item change) before this
+    // turn reacts to its own.
     int32_t turnControl = turnEvent == EVENT_CONTROL ? EventControlNumber() : -1;
 
-    bool turnStartedIdle = runningFlag == 0;
-    SetEnabledStates();
     if (runningFlag) {
         ProcessCurrentNumber();
     }
@@ -153,11 +151,10 @@ TurnOutcome RunTurn() {
     if (turnEvent == EVENT_CLOSE) {
         return TurnOutcome::Close;
     }
-    // The enabled states were set at the start of this turn, from the running flag as it
-    // was then: a turn that started running and ended the run left the controls as while
-    // running. Only a turn that began idle, stayed idle and took no message leaves nothing
-    // that the next turn would change before a message arrives.
-    if (turnStartedIdle && runningFlag == 0 && turnEvent == 0) {
+    // Set last, so that the next message, a click queued behind Start say, finds the controls
+    // as this turn left the running flag, the fields and the rows.
+    SetEnabledStates();
+    if (runningFlag == 0 && turnEvent == 0) {
         return TurnOutcome::Idle;
     }
     return TurnOutcome::Busy;

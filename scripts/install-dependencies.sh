@@ -38,13 +38,17 @@ errors_in() {
 }
 
 # Reads apt's status lines and prints one line whenever the download or the installation
-# passes another tenth.
+# passes another tenth. A line is KIND:ITEM:PERCENT:TEXT, where the item is a count or a
+# package, whose name a foreign architecture follows after a colon (libc6:i386), and the
+# text may hold colons too.
 show_progress() {
-    local kind percent step last_download=-1 last_install=-1 line
-    while IFS=: read -r kind _ percent line; do
-        percent=${percent%%.*}
-        [[ "$percent" =~ ^[0-9]+$ ]] || continue
-        step=$((percent / 10 * 10))
+    local format='^(dlstatus|pmstatus):([^:]*|[^:]*:[^:0-9][^:]*):([0-9]+)(\.[0-9]*)?:(.*)$'
+    local status kind step last_download=-1 last_install=-1 line
+    while IFS= read -r status; do
+        [[ "$status" =~ $format ]] || continue
+        kind=${BASH_REMATCH[1]}
+        step=$((10#${BASH_REMATCH[3]} / 10 * 10))
+        line=${BASH_REMATCH[5]}
         case "$kind" in
         dlstatus)
             [ "$step" -gt "$last_download" ] && echo "  downloading: $step%" && last_download=$step

@@ -73,7 +73,9 @@ if ! wine32_choose; then
 fi
 echo "(32-bit programs: $WINE32_HOW)"
 status=0
-wine32_enter $((limit * ${#programs[@]} + 600)) "$0" --inside >"$log_dir/units.log" 2>&1 || status=$?
+# By its absolute path: "$0" may be relative to the folder it was started from.
+wine32_enter $((limit * ${#programs[@]} + 600)) "$root/scripts/test-shipped-units.sh" --inside \
+    >"$log_dir/units.log" 2>&1 || status=$?
 grep '^(' "$log_dir/units.log" || true
 for program in "${programs[@]}"; do
     line=$(grep "^i686 $program.exe: " "$log_dir/units" 2>/dev/null) ||

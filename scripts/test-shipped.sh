@@ -101,7 +101,9 @@ rm -f "$log_dir/result"
 limit="${SHIPPED_TEST_TIMEOUT:-900}"
 started=$SECONDS
 status=0
-wine32_enter "$limit" "$0" --inside >"$log_dir/smoke.log" 2>&1 || status=$?
+# By its absolute path: "$0" may be relative to the folder it was started from.
+wine32_enter "$limit" "$root/scripts/test-shipped.sh" --inside >"$log_dir/smoke.log" 2>&1 ||
+    status=$?
 cat "$log_dir/smoke.log"
 echo "smoke test: $(seconds_since "$started") s"
 if [ -f "$log_dir/result" ]; then

@@ -29,10 +29,26 @@ struct ControlOps {
     void (*SetCell)(HWND control, int32_t row, const char* text, int32_t column) = nullptr;
 };
 
+// A report list's painting while rows arrive faster than it could paint each one: its
+// drawing is held back and a timer on the list paints every third tick. All zero while the
+// list paints as usual.
+struct ReportPainting {
+    bool heldBack;      // drawing is off and the list's timer ticks
+    bool clientChanged; // since the last paint, something besides the vertical scroll bar may
+                        // have changed in the client, so the next paint draws the list whole
+    int32_t ticks;      // ticks since the last paint: 0, 1 or 2
+    int32_t rowsAtTick; // the row count at the last tick, or before the burst's first row
+};
+
 struct ControlRecord {
     HWND handle;
     const ControlOps* ops;
+    ReportPainting painting; // report lists only
 };
+
+// Sent to a report list, from this process or another: 1 while it holds its painting back,
+// 0 once it paints as usual, after the tick that drew it whole following the last row.
+constexpr UINT REPORT_ASK_PAINTING_HELD_BACK = WM_APP;
 
 // Edit field flag: no sunken client edge.
 constexpr uint32_t EDIT_NO_EDGE = 0x20000;

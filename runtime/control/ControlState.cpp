@@ -4,7 +4,7 @@
 #include "runtime/core/Core.h"
 
 ControlTableState ControlTable;
-const ControlRecord NullControlRecord = {nullptr, nullptr};
+const ControlRecord NullControlRecord = {};
 HWND ControlParent;
 HFONT ControlFont;
 PendingControlParameters PendingControl;

@@ -21,18 +21,10 @@ constexpr UINT STATE_IMAGE_CHECKED_BOX = 0x2000;
 // 16 times a second, and still more than 10 when a busy machine delays the ticks. A tick
 // that finds no new row, 20 to 40 ms after the last one, draws it whole.
 constexpr UINT PAINT_TICK_MS = 20;
-constexpr LONG_PTR PAINT_TICKS = 3;
+constexpr int32_t PAINT_TICKS = 3;
 // The list's timer while its painting is held back. Wine's list view numbers its own
 // timers by the addresses of its data, which are never this small odd number.
 constexpr UINT_PTR PAINT_TIMER = 0x2519;
-// The list's user data word while its painting is held back, 0 otherwise: the row count
-// at the last tick times ROWS_AT_TICK, the ticks since the last paint times TICK, and two
-// flags.
-constexpr LONG_PTR PAINTING_HELD_BACK = 1;
-// Something in the client other than the scroll bars changed since the last paint.
-constexpr LONG_PTR CLIENT_CHANGED = 2;
-constexpr LONG_PTR TICK = 4;
-constexpr LONG_PTR ROWS_AT_TICK = TICK * PAINT_TICKS;
 
 // Cuts text at its first line feed; returns where the rest starts (at the terminating
 // zero when there is no line feed).
@@ -194,6 +186,13 @@ void PaintWhole(HWND list) {
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+// The painting state that the list's record keeps; null for a list that its number does not
+// lead to, as while it is being created.
+ReportPainting* PaintingOf(HWND list) {
+    ControlRecord* record = WritableControlRecord(GetDlgCtrlID(list));
+    return record != nullptr && record->handle == list ? &record->painting : nullptr;
+}
+
 // The scroll box of the list's vertical scroll bar, where the screen shows it.
 void ScrollBoxOf(HWND list, SCROLLBARINFO* box) {
     box->cbSize = sizeof *box;
@@ -203,16 +202,16 @@ void ScrollBoxOf(HWND list, SCROLLBARINFO* box) {
 // Sets the range of the vertical scroll bar as the list does when its drawing comes on.
 // The bar is drawn only when its box moves or changes size: at the top of a long list the
 // box sits there at its least size whatever the rows.
-void ShowRowsInScrollBar(HWND list, LONG_PTR rows, LONG_PTR perPage) {
+void ShowRowsInScrollBar(HWND list, int32_t rows, int32_t perPage) {
     SCROLLINFO bar = {};
     bar.cbSize = sizeof bar;
     bar.fMask = SIF_RANGE | SIF_PAGE;
-    bar.nMax = static_cast<int>(rows - 1);
+    bar.nMax = rows - 1;
     bar.nPage = static_cast<UINT>(perPage);
-    SCROLLBARINFO before;
+    SCROLLBARINFO before = {};
     ScrollBoxOf(list, &before);
     SetScrollInfo(list, SB_VERT, &bar, FALSE);
-    SCROLLBARINFO after;
+    SCROLLBARINFO after = {};
     ScrollBoxOf(list, &after);
     if (after.xyThumbTop != before.xyThumbTop || after.xyThumbBottom != before.xyThumbBottom) {
         // The platform draws the bar only when its range changes: one row short of it first.
@@ -223,37 +222,48 @@ void ShowRowsInScrollBar(HWND list, LONG_PTR rows, LONG_PTR perPage) {
     }
 }
 
-// A tick of a hold-back. Rows added below the visible ones change nothing in the client
-// but the vertical scroll bar, so a paint then draws the bar alone; anything else is drawn
-// whole. A tick that finds no new row ends the hold-back.
+// A tick of a hold-back: every PAINT_TICKS-th paints what changed since the last paint. A
+// tick that finds no new row ends the hold-back.
 void CALLBACK PaintTick(HWND list, UINT, UINT_PTR timer, DWORD) {
-    LONG_PTR held = GetWindowLongPtrA(list, GWLP_USERDATA);
-    LONG_PTR rows = CountRows(list);
-    LONG_PTR before = held / ROWS_AT_TICK;
-    if (rows == before) {
+    ReportPainting* painting = PaintingOf(list);
+    int32_t rows = CountRows(list);
+    if (painting == nullptr || rows == painting->rowsAtTick) {
         KillTimer(list, timer);
-        SetWindowLongPtrA(list, GWLP_USERDATA, 0);
+        if (painting != nullptr) {
+            *painting = {};
+        }
         SetListRedraw(list, TRUE);
         PaintWhole(list);
         return;
     }
-    LONG_PTR perPage = SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0);
-    // The row below the last whole row in view shows in part.
-    if (before <= SendMessageA(list, LVM_GETTOPINDEX, 0, 0) + perPage) {
-        held |= CLIENT_CHANGED;
+    // The tick's own paint sends the list messages that WatchHeldBackList would count as
+    // changes; the tick's state is written back after it.
+    ReportPainting now = *painting;
+    int32_t perPage = static_cast<int32_t>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    int32_t top = static_cast<int32_t>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    // The rows added since the last tick start at rowsAtTick. Below the view (the row after
+    // the last whole row in view shows in part), they change nothing in the client but the
+    // vertical scroll bar.
+    if (now.rowsAtTick <= top + perPage) {
+        now.clientChanged = true;
     }
-    held += TICK;
-    if ((held / TICK) % PAINT_TICKS == 0) {
-        if ((held & CLIENT_CHANGED) != 0) {
+    now.rowsAtTick = rows;
+    now.ticks++;
+    if (now.ticks == PAINT_TICKS) {
+        // The scroll bar alone is drawn only when no tick since the last paint found a change
+        // in the client: the list then had more rows than it shows at that paint, so the
+        // screen already shows a bar, whose box alone can have moved.
+        if (now.clientChanged) {
             SetListRedraw(list, TRUE);
             PaintWhole(list);
             SetListRedraw(list, FALSE);
         } else {
             ShowRowsInScrollBar(list, rows, perPage);
         }
-        held = PAINTING_HELD_BACK;
+        now.ticks = 0;
+        now.clientChanged = false;
     }
-    SetWindowLongPtrA(list, GWLP_USERDATA, rows * ROWS_AT_TICK + held % ROWS_AT_TICK);
+    *painting = now;
 }
 
 // Every row added to a visible list costs it a repaint and a scroll-bar update, which
@@ -261,22 +271,23 @@ void CALLBACK PaintTick(HWND list, UINT, UINT_PTR timer, DWORD) {
 // turns the list's drawing off and starts its ticks. A row that goes in above the rows
 // counted at the last tick moves rows that may be in view.
 void HoldBackPainting(HWND list, int32_t position) {
-    LONG_PTR held = GetWindowLongPtrA(list, GWLP_USERDATA);
-    LONG_PTR now = held;
-    if (held == 0) {
+    ReportPainting* painting = PaintingOf(list);
+    if (painting == nullptr) {
+        return;
+    }
+    if (!painting->heldBack) {
         // Without the timer nothing would turn drawing on again: the list then paints each
         // row.
         if (!IsWindowVisible(list) || SetTimer(list, PAINT_TIMER, PAINT_TICK_MS, PaintTick) == 0) {
             return;
         }
-        now = CountRows(list) * ROWS_AT_TICK + PAINTING_HELD_BACK;
+        int32_t rows = CountRows(list);
+        // Turning drawing off is no change to the client; the hold-back starts after it.
         SetListRedraw(list, FALSE);
+        *painting = {.heldBack = true, .clientChanged = false, .ticks = 0, .rowsAtTick = rows};
     }
-    if (position < now / ROWS_AT_TICK) {
-        now |= CLIENT_CHANGED;
-    }
-    if (now != held) {
-        SetWindowLongPtrA(list, GWLP_USERDATA, now);
+    if (position < painting->rowsAtTick) {
+        painting->clientChanged = true;
     }
 }
 
@@ -286,7 +297,16 @@ WNDPROC ListViewProcedure;
 // Notes, while painting is held back, every message that may change what the client
 // shows: all but a run's own row messages, reads, and the hold-back's own painting.
 LRESULT CALLBACK WatchHeldBackList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Only the list's own header notifies it, on this thread; a notification sent from
+    // another thread points into memory of no meaning here, which the list view would read.
+    if (message == WM_NOTIFY && InSendMessage()) {
+        return 0;
+    }
     switch (message) {
+    case REPORT_ASK_PAINTING_HELD_BACK: {
+        ReportPainting* painting = PaintingOf(list);
+        return painting != nullptr && painting->heldBack ? 1 : 0;
+    }
     case LVM_INSERTITEMA: // HoldBackPainting has judged where the row goes
     case LVM_SETITEMTEXTA:
     case LVM_GETITEMCOUNT:
@@ -299,9 +319,9 @@ LRESULT CALLBACK WatchHeldBackList(HWND list, UINT message, WPARAM wParam, LPARA
     case WM_NCPAINT: // the frame and scroll bars are drawn whether drawing is on or off
         break;
     default:
-        LONG_PTR held = GetWindowLongPtrA(list, GWLP_USERDATA);
-        if (held != 0) {
-            SetWindowLongPtrA(list, GWLP_USERDATA, held | CLIENT_CHANGED);
+        ReportPainting* painting = PaintingOf(list);
+        if (painting != nullptr && painting->heldBack) {
+            painting->clientChanged = true;
         }
     }
     return CallWindowProcA(ListViewProcedure, list, message, wParam, lParam);
@@ -398,6 +418,7 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
     ControlRecord* record = WritableControlRecord(number);
     record->handle = handle;
     record->ops = &ReportListOps;
+    record->painting = {};
     AddReportColumn(number, 0, columnTitle, columnWidth);
     return handle;
 }

@@ -54,10 +54,13 @@ bool IsReportListEvent(UINT code) {
     }
 }
 
-// Notifications are never passed on to the default processing. Another process can send
-// one without a header; there is nothing to read then.
+// Notifications are never passed on to the default processing. The tool's own controls
+// send theirs on this thread; one sent from another thread points into memory of no meaning
+// here and is never read (nor one a control sends while this thread answers another
+// thread's message: no person caused it). Posted ones never get here.
 LRESULT OnNotify(HWND window, const NMHDR* header) {
-    if (header == nullptr || !IsReportList(header->hwndFrom) || !IsReportListEvent(header->code)) {
+    if (InSendMessage() || header == nullptr || !IsReportList(header->hwndFrom) ||
+        !IsReportListEvent(header->code)) {
         return 0;
     }
     // A 64-bit identifier beyond 32 bits must not pass for the control its low bits name.
@@ -73,6 +76,18 @@ bool IsShortcut(WPARAM wParam, LPARAM lParam, WORD command) {
     return lParam == 0 && HIWORD(wParam) != 0 && LOWORD(wParam) == command;
 }
 } // namespace
+
+// Real notifications are always sent. A posted one, from another program, carries a pointer
+// into that program's memory; the window procedures of the tool's windows and controls, its
+// own and the platform's, would read it whichever loop dispatched it (the poll, or the
+// platform's own loop while a window is moved).
+LRESULT CALLBACK DropPostedNotification(int code, WPARAM removal, LPARAM message) {
+    MSG* taken = reinterpret_cast<MSG*>(message);
+    if (code == HC_ACTION && taken->message == WM_NOTIFY) {
+        taken->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, removal, message);
+}
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -10,6 +10,7 @@ HWND CurrentWindow;
 CurrentEventState CurrentEvent;
 MSG PollMessage;
 char NotificationClassName[CLASS_NAME_BUFFER_SIZE];
+HHOOK PostedNotificationFilter;
 FocusTraversalState FocusTraversal;
 
 void ClearWindowState() {
@@ -22,5 +23,6 @@ void ClearWindowState() {
     CurrentEvent = {};
     PollMessage = {};
     ZeroMemory(NotificationClassName, sizeof NotificationClassName);
+    PostedNotificationFilter = nullptr;
     FocusTraversal = {};
 }

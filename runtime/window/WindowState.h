@@ -46,6 +46,8 @@ extern CurrentEventState CurrentEvent;
 extern MSG PollMessage;
 // The class name of a notification's sender.
 extern char NotificationClassName[CLASS_NAME_BUFFER_SIZE];
+// DropPostedNotification on the thread's message retrieval; null when the platform refused it.
+extern HHOOK PostedNotificationFilter;
 extern FocusTraversalState FocusTraversal;
 
 void ClearWindowState();
@@ -56,3 +58,6 @@ WindowRecord* LookupWindowRecord(int32_t number);
 void FormatWindowClassName(int32_t number);
 // Builds the accelerator array and table of an open window's record.
 void CreateWindowAccelerators(int32_t number);
+// A WH_GETMESSAGE hook: turns every WM_NOTIFY taken from the thread's queue, by any loop,
+// into WM_NULL before a window procedure sees it.
+LRESULT CALLBACK DropPostedNotification(int code, WPARAM removal, LPARAM message);

@@ -58,7 +58,13 @@ POINT WindowPosition(CentringMode mode, int32_t x, int32_t y, int32_t outerWidth
 } // namespace
 
 void InitWindowRuntime() {
+    // Another initialisation (the tests make one per case) replaces the filter of the last.
+    if (PostedNotificationFilter != nullptr) {
+        UnhookWindowsHookEx(PostedNotificationFilter);
+    }
     ClearWindowState();
+    PostedNotificationFilter =
+        SetWindowsHookExA(WH_GETMESSAGE, DropPostedNotification, nullptr, GetCurrentThreadId());
     WindowTable.capacity = INITIAL_WINDOW_CAPACITY;
     WindowTable.records = static_cast<WindowRecord*>(
         HeapAlloc(AppHeap, HEAP_ZERO_MEMORY,

@@ -177,6 +177,20 @@ TEST_F(ReportList, RowsCountClearAndStartAgainAtRowZero) {
     EXPECT_EQ(Cell(list, 0, 0), "1") << "the first row after a clear is row 0";
 }
 
+TEST_F(ReportList, ANewListUnderTheNumberOfOneClosedWhileRowsArrivedHoldsBackAnew) {
+    OpenParent(true);
+    HWND closed = CreateReportList(0, 5, 25, 590, 470, "Zahl", 50);
+    AddControlRow(0, -1, "1");
+    ASSERT_EQ(SendMessageA(closed, REPORT_ASK_PAINTING_HELD_BACK, 0, 0), 1)
+        << "a row added to a visible list does not hold its painting back: nothing is tested";
+    DestroyWindow(closed);
+    HWND list = CreateReportList(0, 5, 25, 590, 470, "Zahl", 50);
+    AddControlRow(0, -1, "1");
+    Pump(200);
+    EXPECT_EQ(SendMessageA(list, REPORT_ASK_PAINTING_HELD_BACK, 0, 0), 0)
+        << "the new list took the closed one's hold-back for its own and never ends it";
+}
+
 TEST_F(ReportList, TheFocusedRowIsItsStateAndItsText) {
     HWND list = OpenApplicationList();
     for (const char* text : {"1\n\n1", "2\n2\n1, 2", "3\n3\n1, 3"}) {

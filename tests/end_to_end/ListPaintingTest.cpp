@@ -1,4 +1,5 @@
 // What the list shows while rows arrive faster than it is painted, and once they stop.
+#include "runtime/control/Control.h"
 #include "tests/end_to_end/ToolFixture.h"
 
 #include <commctrl.h>
@@ -12,14 +13,18 @@ namespace {
 // apart that agree, after the list has stopped holding its painting back.
 std::vector<uint32_t> SettledListPicture(const ToolProcess& tool) {
     // A loaded machine may delay the tick that ends a hold-back past both pictures, so the
-    // hold-back's end is awaited first: the list's user data is 0 from that tick on, and a
-    // message sent after it is answered only once the tick has painted the list.
+    // hold-back's end is awaited first. The tool answers between two turns, so once the list
+    // says it paints as usual, the tick that painted it whole has run.
     HWND list = tool.Control(RESULT_LIST);
-    if (!WaitUntil([&] { return GetWindowLongPtrA(list, GWLP_USERDATA) == 0; }, 3000)) {
+    auto paintsAsUsual = [&] {
+        DWORD_PTR heldBack = 1;
+        return SendMessageTimeoutA(list, REPORT_ASK_PAINTING_HELD_BACK, 0, 0, SMTO_NORMAL,
+                                   READ_TIMEOUT_MS, &heldBack) != 0 &&
+               heldBack == 0;
+    };
+    if (!WaitUntil(paintsAsUsual, 3000)) {
         ADD_FAILURE() << "the list still holds its painting back 3 s after the rows stopped";
     }
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(tool.Window(), WM_NULL, 0, 0, SMTO_NORMAL, READ_TIMEOUT_MS, &ignored);
     std::vector<uint32_t> before = tool.ControlPixels(RESULT_LIST);
     for (int attempt = 0; attempt < 50; attempt++) {
         Sleep(60);

@@ -75,8 +75,10 @@ fi
 for percent in 0 35.5 71 100; do
     echo "dlstatus:1:$percent:Retrieving file" >&3
 done
-for package in "${list[@]}"; do
-    echo "pmstatus:$package:50:Installing $package" >&3
+# As apt reports them: a package of a foreign architecture as name:architecture.
+for i in "${!list[@]}"; do
+    package=${list[$i]}
+    echo "pmstatus:$package:$(((i + 1) * 100 / (${#list[@]} + 1))).5:Installing $package" >&3
     echo "$package" >>"$STATE/installed"
 done
 echo "pmstatus:dpkg-exec:100:Running dpkg" >&3
@@ -89,7 +91,7 @@ failures=0 passed=0
 # name | registry | i386 already added | installed before | exit | the apt-get calls and
 # pauses, in order | lines the output must hold (;-separated) | a line it must not hold
 cases=(
-"a registry in step|fine|no|none|0|update,install,install --no-install-recommends|adding the i386 architecture;downloading: 70%;installing: 100%;install-dependencies: installed|do not resolve"
+"a registry in step|fine|no|none|0|update,install,install --no-install-recommends|adding the i386 architecture;downloading: 70%;(Installing wine32:i386);installing: 100%;install-dependencies: installed|do not resolve"
 "everything installed already|fine|yes|all|0||||install-dependencies"
 "a registry out of step|out-of-step|yes|none|0|update,sleep 15,update,sleep 15,update,install,install -t $suite,install --no-install-recommends|try 3 of 3;Mirror sync in progress;going on with the indexes;do not resolve across the suites' indexes; installing them all from $suite alone;install-dependencies: installed|adding the i386"
 "packages that resolve from no suite|broken|yes|none|1|update,sleep 15,update,sleep 15,update,install,install -t $suite|could not install wine wine64;wine32:i386 qemu-user-static;held broken packages;libwine : Depends|installed$"

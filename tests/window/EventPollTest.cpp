@@ -120,12 +120,21 @@ TEST_F(EventPolling, AnotherProgramsMessageIsAnEventOnlyWhereAPersonCouldHaveCau
     HWND stop = CreateChild(window, "BUTTON", WS_VISIBLE, 6, 10, 10, 60, 20, "Stop");
     HWND start =
         CreateChild(window, "BUTTON", WS_VISIBLE | WS_DISABLED, 5, 80, 10, 60, 20, "Start");
-    HWND list = CreateChild(window, "SysListView32", WS_VISIBLE | LVS_REPORT, 0, 5, 40, 300, 200);
+    SetControlParent(window);
+    HWND list = CreateReportList(0, 5, 40, 300, 200, "Zahl", 50);
     // A window on the parent that holds no control number, though it carries one.
     HWND stray = CreateWindowExA(0, "BUTTON", "Stop", WS_CHILD, 150, 10, 60, 20, window,
                                  reinterpret_cast<HMENU>(6), ModuleInstance, nullptr);
-    ASSERT_TRUE(stop != nullptr && start != nullptr && list != nullptr && stray != nullptr);
+    // Where another program's notification points: memory that faults when it is read and
+    // then shows that it was, also when the platform swallows the fault.
+    void* faulting = VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_READWRITE | PAGE_GUARD);
+    ASSERT_TRUE(stop != nullptr && start != nullptr && list != nullptr && stray != nullptr &&
+                faulting != nullptr);
     NMHDR clickNamingStop = {list, 6, static_cast<UINT>(NM_CLICK)};
+    NMHDR clickOnList = {list, 0, static_cast<UINT>(NM_CLICK)};
+    auto notification = [](HWND to, const void* header, bool posted) {
+        return ForeignMessage{to, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(header), posted, 0};
+    };
     auto command = [this](WORD number, HWND from) {
         LPARAM sender = reinterpret_cast<LPARAM>(from);
         return ForeignMessage{window, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED), sender, true, 0};
@@ -150,11 +159,19 @@ TEST_F(EventPolling, AnotherProgramsMessageIsAnEventOnlyWhereAPersonCouldHaveCau
          EVENT_CONTROL,
          0,
          "a click on the list that names Stop"},
+        {notification(window, &clickOnList, true), EVENT_CONTROL, 0, "a click on the list posted"},
+        {notification(window, &clickOnList, false), EVENT_CONTROL, 0, "a click on the list sent"},
+        {notification(window, faulting, true), EVENT_CONTROL, 0, "a notification posted"},
+        {notification(window, faulting, false), EVENT_CONTROL, 0, "a notification sent"},
+        {notification(list, faulting, true), EVENT_CONTROL, 0, "a notification posted to the list"},
+        {notification(list, faulting, false), EVENT_CONTROL, 0, "a notification sent to the list"},
         {{window, EVENT_CONTROL, 0, 0, true, 0}, EVENT_CONTROL, 0, "a message numbered 13100"},
         {{nullptr, WM_CLOSE, 0, 0, true, 0}, EVENT_CLOSE, 0, "a close request to no window"},
         {{window, WM_SIZE, 0, MAKELPARAM(600, 500), true, 0}, EVENT_SIZE, 1, "WM_SIZE posted"},
     };
     for (const auto& c : cases) {
+        DWORD protection = 0;
+        VirtualProtect(faulting, 4096, PAGE_READWRITE | PAGE_GUARD, &protection);
         int32_t controlBefore = EventControlNumber();
         ForeignMessage message = c.message;
         HANDLE sender = StartForeignMessage(&message);
@@ -179,9 +196,13 @@ TEST_F(EventPolling, AnotherProgramsMessageIsAnEventOnlyWhereAPersonCouldHaveCau
             EXPECT_EQ(EventControlNumber(), controlBefore) << c.what;
         }
         EXPECT_EQ(PollEvent(), 0) << c.what;
+        MEMORY_BASIC_INFORMATION page = {};
+        VirtualQuery(faulting, &page, sizeof page);
+        EXPECT_NE(page.Protect & PAGE_GUARD, 0u) << c.what << " was read through its pointer";
     }
     EXPECT_EQ(EventControlNumber(), 6);
     EXPECT_TRUE(IsWindow(window));
+    VirtualFree(faulting, 0, MEM_RELEASE);
 }
 
 TEST_F(EventPolling, ClosingAWindowPostsNoQuitMessage) {

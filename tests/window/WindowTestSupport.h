@@ -162,7 +162,7 @@ class WindowRuntimeTest : public testing::Test {
                                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
                                      ModuleInstance, nullptr);
         if (child != nullptr && GrowControlTable(number)) {
-            *WritableControlRecord(number) = {child, nullptr};
+            *WritableControlRecord(number) = {child, nullptr, {}};
         }
         return child;
     }
