@@ -36,7 +36,8 @@ bool CreateMainWindow() {
     CreateButton(START_BUTTON, 190, 1, 40, 20, "Start");
     CreateButton(STOP_BUTTON, 240, 1, 40, 20, "Stop");
     CreateButton(CLEAR_BUTTON, 290, 1, 40, 20, "Clear");
-    CreateReportList(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50);
+    // Several rows at once can be selected and copied.
+    CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50, REPORT_MULTI_SELECT);
     AddReportColumn(RESULT_LIST, 1, "Primfaktoren", 200);
     AddReportColumn(RESULT_LIST, 2, "Teiler", 336);
     return true;
