@@ -36,7 +36,8 @@ bool CreateMainWindow() {
     CreateButton(START_BUTTON, 190, 1, 40, 20, "Start");
     CreateButton(STOP_BUTTON, 240, 1, 40, 20, "Stop");
     CreateButton(CLEAR_BUTTON, 290, 1, 40, 20, "Clear");
-    CreateReportList(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50);
+    // Several rows at once can be selected and copied.
+    CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50, REPORT_MULTI_SELECT);
     AddReportColumn(RESULT_LIST, 1, "Primfaktoren", 200);
     AddReportColumn(RESULT_LIST, 2, "Teiler", 336);
     return true;
@@ -71,14 +72,43 @@ void SetEnabledStates() {
     DisableControl(CLEAR_BUTTON, CountControlRows(RESULT_LIST) != 0 ? 0 : 1);
 }
 
+// Ends the run after the last whole row as Stop would, and tells the user once that memory
+// ran out, where the list ends and which numbers are missing, so that the last row is not
+// taken for the range's end.
+void EndRunForWantOfMemory() {
+    runningFlag = 0;
+    // Behind the message the window shows itself idle, as it is.
+    SetEnabledStates();
+    int32_t rows = CountControlRows(RESULT_LIST);
+    char* text = MarkScratch();
+    AppendText("Der Speicher reicht nicht aus. ");
+    if (rows == 0) {
+        AppendText("Die Liste ist leer");
+    } else {
+        AppendText("Die Liste endet bei ");
+        ReadControlCell(RESULT_LIST, rows - 1, 0);
+    }
+    if (currentNumber == lastNumber) {
+        AppendText("; es fehlt die Zahl ");
+    } else {
+        AppendText("; es fehlen die Zahlen ");
+        AppendNumber(currentNumber);
+        AppendText(" bis ");
+    }
+    AppendNumber(lastNumber);
+    AppendText(".");
+    ShowWarning(GetCurrentWindow(), text);
+    ReleaseScratch(text);
+}
+
 void ProcessCurrentNumber() {
     AssignFromScratch(&factorText, PrimeFactorText(currentNumber, SEPARATOR));
     AssignFromScratch(&divisorText, DivisorText(currentNumber, SEPARATOR));
     // A slot that holds no text after the assignment could not get its copy, or its text
     // procedure could not build the text whole. Every row of the list must be whole and
-    // right, so the run ends after the last one as if Stop were clicked.
+    // right, so the run ends after the last one.
     if (factorText == nullptr || divisorText == nullptr) {
-        runningFlag = 0;
+        EndRunForWantOfMemory();
         return;
     }
 
@@ -93,7 +123,7 @@ void ProcessCurrentNumber() {
     ReleaseScratch(row);
     // The list refused the row (out of memory, most likely): no gap may follow.
     if (!added) {
-        runningFlag = 0;
+        EndRunForWantOfMemory();
         return;
     }
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Prints every benchmark figure in one run: the 64-bit twin's factor and divisor text
 # benchmark, its tool benchmark (row rates against the bare per-row loop, the turn without
-# a row, private bytes per row, idle processor time, executable sizes) and its memory
-# benchmark, then the memory benchmark of the 32-bit build, natively or emulated as
-# scripts/wine32.sh can. Everything runs on an Xvfb of its own. Build first with
-# scripts/build.sh; run as root.
+# a row, private bytes per row, idle processor time, the copy of 100,000 rows, executable
+# sizes) and its memory benchmark, then the memory benchmark of the 32-bit build, natively
+# or emulated as scripts/wine32.sh can. Everything runs on an Xvfb of its own. Build first
+# with scripts/build.sh; run as root.
 #   benchmark.sh            all of it
 #   benchmark.sh rows       only the row figures of the tool benchmark: the tool against
 #                           the limit loop, where a running turn's time goes, and the rate

@@ -11,7 +11,7 @@
 set -euo pipefail
 
 packages=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-          xvfb xauth xdotool imagemagick googletest cmake ninja-build clang-format wine32:i386)
+          xvfb xauth xdotool xclip imagemagick googletest cmake ninja-build clang-format wine32:i386)
 # Without its recommendations: they would register the emulator in the machine's own
 # binfmt_misc, which the scripts leave alone.
 plain_packages=(qemu-user-static)

@@ -85,6 +85,9 @@ bool InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image
 bool SetRowCells(HWND list, int32_t row, char* pieces);
 // The image lists' index of a bitmap or icon, adding it on first sight; -1 when none.
 int32_t ImageIndexFor(HANDLE image);
+// Gives a new report list its row commands: Ctrl+A selects every row, Ctrl+C puts the
+// selected rows on the clipboard, and a right click opens a menu with both.
+void AddRowCommands(HWND list);
 
 // Style arithmetic, apart from the platform.
 uint32_t EditFieldExtendedStyle(uint32_t flags);

@@ -405,6 +405,7 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
     }
     ListViewProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchHeldBackList)));
+    AddRowCommands(handle);
     SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), TRUE);
     uint32_t extended = ReportListExtendedListStyle(flags);
     if (extended != 0) {

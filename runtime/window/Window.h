@@ -62,3 +62,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 // the active window, wrapping at the ends.
 void FocusNextControl();
 void FocusPreviousControl();
+
+// Shows `text` with a warning sign and an OK button in a message box owned by `owner` and
+// captioned with its title; returns once the user has closed it, with the focus where it
+// was. The owner takes no input meanwhile.
+void ShowWarning(HWND owner, const char* text);

@@ -1,8 +1,8 @@
 // The turn of the processing loop, run in this process against the real main window: how a
 // run ends, a Stop that a list's own notification must not overtake, commands that another
 // program posts where no person could have given them, a run that ends after the last whole
-// row when the list or any allocation from the heap gives out, and the list's place among the
-// controls while its painting is held back.
+// row when the list or any allocation from the heap gives out, and says so once, and the
+// list's place among the controls while its painting is held back.
 #include "app/App.h"
 #include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
@@ -10,6 +10,7 @@
 #include "tests/app/PlainTrialDivision.h"
 #include "tests/app/TextProcedureCall.h"
 #include "tests/core/AppHeapFailures.h"
+#include "tests/window/MessageBoxReader.h"
 #include "tests/window/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +155,23 @@ class ProcessingTurnTest : public WindowRuntimeTest {
         Press(STOP_BUTTON);
         RunTurns(5);
     }
+    // The run that ran out of memory told the user so in one message box of the window, which
+    // names the number the list ends at (none when it is empty) and the numbers missing.
+    static void ExpectOneWarning(MessageBoxReader* reader, int32_t listEnd, int32_t missingFirst,
+                                 int32_t missingLast) {
+        std::string expected =
+            "Der Speicher reicht nicht aus. Die Liste " +
+            (listEnd != 0 ? "endet bei " + std::to_string(listEnd) : std::string("ist leer")) +
+            (missingFirst == missingLast
+                 ? "; es fehlt die Zahl "
+                 : "; es fehlen die Zahlen " + std::to_string(missingFirst) + " bis ") +
+            std::to_string(missingLast) + ".";
+        std::vector<MessageBoxReader::Box> boxes;
+        boxes.swap(reader->boxes);
+        ASSERT_EQ(boxes.size(), 1u) << "not one message for the run that ran out of memory";
+        EXPECT_EQ(boxes[0].text, expected);
+        EXPECT_EQ(boxes[0].owner, GetCurrentWindow()) << "the message is not the window's";
+    }
 };
 
 TEST_F(ProcessingTurnTest, TheTurnThatEndsARunLeavesTheIdleStatesForTheWait) {
@@ -296,6 +314,7 @@ TEST_F(ProcessingTurnTest, ARowTheListRefusesEndsTheRunAfterTheLastWholeRow) {
     };
     SubclassList(RefuseFromRow);
     SetRange("1", "1000");
+    MessageBoxReader reader;
     int rowsBefore = 0;
     for (const auto& refused : cases) {
         SCOPED_TRACE(refused.what);
@@ -309,6 +328,7 @@ TEST_F(ProcessingTurnTest, ARowTheListRefusesEndsTheRunAfterTheLastWholeRow) {
         EXPECT_EQ(Cell(rowsBefore + 4, 0), "5");
         EXPECT_EQ(Cell(rowsBefore + 4, 1), "5");
         EXPECT_EQ(Cell(rowsBefore + 4, 2), "1, 5") << "the last row shown is not whole";
+        ExpectOneWarning(&reader, 5, 6, 1000);
         ExpectIdleAsAfterStop(refused.what);
 
         refusedRow = 1000000;
@@ -350,6 +370,7 @@ TEST_F(ProcessingTurnTest, AnAllocationRefusedAnywhereInARowEndsTheRunAfterTheLa
     const int allocations = AppHeapFailures::Count();
     ASSERT_GT(allocations, 0) << "the rows took nothing from AppHeap: nothing was refused";
 
+    MessageBoxReader reader;
     for (bool onward : {false, true}) {
         for (int refused = 1; refused <= allocations; refused++) {
             std::string what = "allocation " + std::to_string(refused) + (onward ? " on" : "") +
@@ -371,6 +392,12 @@ TEST_F(ProcessingTurnTest, AnAllocationRefusedAnywhereInARowEndsTheRunAfterTheLa
                         << "row " << row << " column " << column << " is wrong on the screen";
                 }
             }
+            if (wholeRows < RANGE_ROWS) {
+                ExpectOneWarning(&reader, wholeRows != 0 ? FIRST + wholeRows - 1 : 0,
+                                 FIRST + wholeRows, FIRST + RANGE_ROWS - 1);
+            } else {
+                EXPECT_TRUE(reader.boxes.empty()) << "a warning after a whole run";
+            }
             ExpectIdleAsAfterStop(what.c_str());
 
             ClearControlRows(RESULT_LIST);
@@ -378,6 +405,7 @@ TEST_F(ProcessingTurnTest, AnAllocationRefusedAnywhereInARowEndsTheRunAfterTheLa
             runRange(nullptr);
             ASSERT_EQ(Rows(), RANGE_ROWS) << "Start does not run the range once memory is back";
             EXPECT_EQ(Cell(RANGE_ROWS - 1, 2), oracle[2][RANGE_ROWS - 1]);
+            EXPECT_TRUE(reader.boxes.empty()) << "a warning after a whole run";
         }
     }
 }

@@ -1,6 +1,9 @@
 // The report list: its window, columns, rows split at line feeds, its operations by
-// number and the shared image lists.
+// number, the shared image lists, and the commands a user gives its rows.
 #include "ControlTestSupport.h"
+#include "tests/Clipboard.h"
+#include "tests/core/AppHeapFailures.h"
+#include "tests/window/MessageBoxReader.h"
 
 #include <string.h>
 
@@ -9,8 +12,8 @@ namespace {
 class ReportList : public ControlRuntimeTest {
   protected:
     // The application's list 0 with its three columns.
-    HWND OpenApplicationList(uint32_t flags = 0) {
-        OpenParent();
+    HWND OpenApplicationList(uint32_t flags = 0, bool visible = false) {
+        OpenParent(visible);
         HWND list = CreateReportListWithFlags(0, 5, 25, 590, 470, "Zahl", 50, flags);
         AddReportColumn(0, 1, "Primfaktoren", 200);
         AddReportColumn(0, 2, "Teiler", 336);
@@ -366,6 +369,81 @@ TEST_F(ReportListImages, TheCacheGrowsByTwentyAndNoHandleYieldsNoIndex) {
     EXPECT_EQ(ImageCacheCount, 21);
     for (HBITMAP bitmap : bitmaps) {
         DeleteObject(bitmap);
+    }
+}
+
+class ReportListRowCommands : public ReportList {
+  protected:
+    // The application's list in front with the focus and three rows, one with a cell longer
+    // than the copy's first block.
+    HWND OpenFilledList() {
+        HWND list = OpenApplicationList(REPORT_MULTI_SELECT, true);
+        for (std::string row : {std::string("12\n2, 2, 3\n1, 2, 3, 4, 6, 12"),
+                                std::string("9\n\n1, 3, 9"), "7\n" + std::string(70000, 'x')}) {
+            AddControlRow(0, -1, row.c_str());
+        }
+        SetForegroundWindow(parent);
+        SetFocus(list);
+        Pump(100);
+        return list;
+    }
+    // Real keys; returns once the press of C has been dispatched, and with it the copy and
+    // any message box (which takes the releases).
+    static void PressCtrlC() {
+        INPUT keys[4] = {};
+        for (int i = 0; i < 4; i++) {
+            keys[i].type = INPUT_KEYBOARD;
+            keys[i].ki.wVk = i == 0 || i == 3 ? VK_CONTROL : 'C';
+            keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+        }
+        SendInput(4, keys, sizeof(INPUT));
+        MSG taken = {};
+        for (DWORD start = GetTickCount(); taken.message != WM_KEYDOWN || taken.wParam != 'C';) {
+            ASSERT_LT(GetTickCount() - start, 5000u) << "the keys never arrived";
+            if (!PeekMessageA(&taken, nullptr, 0, 0, PM_REMOVE)) {
+                Sleep(1);
+                continue;
+            }
+            TranslateMessage(&taken);
+            DispatchMessageA(&taken);
+        }
+    }
+};
+
+TEST_F(ReportListRowCommands, ACopyThatCannotBeHadWholeIsNoneAndTheUserIsTold) {
+    AppHeapFailures heap;
+    ASSERT_TRUE(heap.Install()) << "AppHeap's allocations cannot be refused in this program";
+    HWND list = OpenFilledList();
+    LVITEMA all = {};
+    all.stateMask = all.state = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+    heap.RefuseNone();
+    PressCtrlC();
+    const int allocations = AppHeapFailures::Count();
+    std::string rows = "12\t2, 2, 3\t1, 2, 3, 4, 6, 12\r\n9\t\t1, 3, 9\r\n7\t" +
+                       std::string(70000, 'x') + "\t\r\n";
+    std::string copied = ClipboardText();
+    ASSERT_TRUE(copied == rows)
+        << "not the rows, each cell whole, in lines of tab-separated cells: "
+        << copied.substr(0, 60) << "... of " << copied.size();
+    ASSERT_GT(allocations, 1) << "the copy never grew its text: the sweep misses the growth";
+
+    MessageBoxReader reader;
+    for (int refused = 1; refused <= allocations; refused++) {
+        SCOPED_TRACE("allocation " + std::to_string(refused) + " of " +
+                     std::to_string(allocations) + " refused");
+        ASSERT_TRUE(PutOnClipboard(parent, "vorher"));
+        heap.Refuse(refused, refused);
+        PressCtrlC();
+        heap.RefuseNone();
+        copied = ClipboardText();
+        EXPECT_TRUE(copied == "vorher")
+            << "the clipboard lost what it held: " << copied.substr(0, 60);
+        ASSERT_EQ(reader.boxes.size(), 1u) << "the user is not told once";
+        EXPECT_EQ(reader.boxes[0].text, "Der Speicher reicht nicht aus, um die markierten Zeilen "
+                                        "zu kopieren. Die Zwischenablage bleibt, wie sie war.");
+        EXPECT_EQ(reader.boxes[0].owner, parent);
+        reader.boxes.clear();
     }
 }
 

@@ -64,7 +64,7 @@ double NowMs() {
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-int RunXdotool(const std::string& arguments) {
+int RunUnixCommand(const std::string& commandLine, std::string* printed) {
     char directory[MAX_PATH];
     char statusPath[MAX_PATH];
     if (GetTempPathA(MAX_PATH, directory) == 0 ||
@@ -79,7 +79,7 @@ int RunXdotool(const std::string& arguments) {
         return -1;
     }
     // Wine starts a Unix program detached: the shell's last line is the only sign of its end.
-    std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + " 2>&1; echo status=$?\"";
+    std::string command = "/bin/sh -c \"" + commandLine + "; echo status=$?\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -105,8 +105,8 @@ int RunXdotool(const std::string& arguments) {
                     return false;
                 }
                 status = atoi(text.c_str() + mark + 7);
-                if (status != 0) {
-                    fprintf(stderr, "xdotool %s: %s", arguments.c_str(), text.c_str());
+                if (printed != nullptr) {
+                    *printed = text.substr(0, mark);
                 }
                 return true;
             },
@@ -114,6 +114,23 @@ int RunXdotool(const std::string& arguments) {
     }
     DeleteFileA(statusPath);
     return status;
+}
+
+int RunXdotool(const std::string& arguments) {
+    std::string printed;
+    int status = RunUnixCommand("/usr/bin/xdotool " + arguments + " 2>&1", &printed);
+    if (status != 0) {
+        fprintf(stderr, "xdotool %s: %s", arguments.c_str(), printed.c_str());
+    }
+    return status;
+}
+
+std::string XClipboardText() {
+    std::string text;
+    if (RunUnixCommand("/usr/bin/xclip -selection clipboard -o 2>/dev/null", &text) != 0) {
+        return "<none>";
+    }
+    return text;
 }
 
 std::string WindowsPathOf(const char* path) {
@@ -483,6 +500,27 @@ bool ToolProcess::ClickCloseBox() const {
         return false;
     }
     return ClickAt({(leftmost + rightmost) / 2, y});
+}
+
+bool ToolProcess::ClickRow(int row, const char* click) const {
+    // Row 0's place and height; rows past the last lie below it in the list's empty part.
+    RECT first = {LVIR_BOUNDS, 0, 0, 0};
+    char* remote = static_cast<char*>(RemoteBuffer());
+    DWORD_PTR found = 0;
+    if (remote == nullptr ||
+        !WriteProcessMemory(process.hProcess, remote, &first, sizeof first, nullptr) ||
+        SendMessageTimeoutA(controls[RESULT_LIST], LVM_GETITEMRECT, 0,
+                            reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, READ_TIMEOUT_MS,
+                            &found) == 0 ||
+        found == 0 || !ReadProcessMemory(process.hProcess, remote, &first, sizeof first, nullptr)) {
+        return false;
+    }
+    POINT point = {first.left + 10,
+                   (first.top + first.bottom) / 2 + row * (first.bottom - first.top)};
+    ClientToScreen(controls[RESULT_LIST], &point);
+    char move[64];
+    snprintf(move, sizeof move, "mousemove %ld %ld ", point.x, point.y);
+    return RunXdotool(move + std::string(click)) == 0;
 }
 
 bool ToolProcess::PressKeys(const char* keys) const {

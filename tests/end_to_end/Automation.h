@@ -45,9 +45,15 @@ template <typename Condition> bool WaitUntil(Condition holds, DWORD timeoutMs) {
     }
 }
 
-// Runs `xdotool <arguments>` and waits for it to end. Returns its exit status, or -1 when
-// it could not be started or did not end within 10 s. Arguments must not contain quotes.
+// Runs a Unix command line in a shell and waits for it to end. Returns its exit status, or
+// -1 when it could not be started or did not end within 10 s; `printed`, unless null, gets
+// the first 4 KB of what it printed. The command line must not contain double quotes.
+int RunUnixCommand(const std::string& commandLine, std::string* printed);
+// Runs `xdotool <arguments>` the same way. Arguments must not contain quotes.
 int RunXdotool(const std::string& arguments);
+// The text another X program on the display pastes (the CLIPBOARD selection, first 4 KB),
+// "<none>" when it holds none.
+std::string XClipboardText();
 
 // A Windows path for a path the build system gave, which under Wine is a Unix path.
 std::string WindowsPathOf(const char* path);
@@ -124,6 +130,9 @@ class ToolProcess {
     bool Click(int number) const;
     bool ClickAt(POINT screenPoint) const;
     bool ClickCloseBox() const;
+    // Runs xdotool's `click` ("click 1", "keydown shift click 1 keyup shift", ...) on the
+    // first cell of a row; a row past the last is a place in the empty part of the list.
+    bool ClickRow(int row, const char* click) const;
     bool PressKeys(const char* keys) const;
     // Replaces the field's text by typing: a click into it, select all, then the digits.
     // True when the field shows exactly `digits` afterwards.

@@ -85,7 +85,7 @@ echo "pmstatus:dpkg-exec:100:Running dpkg" >&3
 STANDIN
 chmod +x "$work/bin/"*
 
-everything="wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 xvfb xauth xdotool imagemagick googletest cmake ninja-build clang-format wine32:i386 qemu-user-static"
+everything="wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 xvfb xauth xdotool xclip imagemagick googletest cmake ninja-build clang-format wine32:i386 qemu-user-static"
 failures=0 passed=0
 
 # name | registry | i386 already added | installed before | exit | the apt-get calls and
