@@ -59,8 +59,10 @@ bool IsReportListEvent(UINT code) {
 // here and is never read (nor one a control sends while this thread answers another
 // thread's message: no person caused it). Posted ones never get here.
 LRESULT OnNotify(HWND window, const NMHDR* header) {
-    if (InSendMessage() || header == nullptr || !IsReportList(header->hwndFrom) ||
-        !IsReportListEvent(header->code)) {
+    // The code first: a list sends many notifications that are no event (a change about to
+    // happen, for each of its rows as Ctrl+A selects them), and the class name costs a call.
+    if (InSendMessage() || header == nullptr || !IsReportListEvent(header->code) ||
+        !IsReportList(header->hwndFrom)) {
         return 0;
     }
     // A 64-bit identifier beyond 32 bits must not pass for the control its low bits name.
