@@ -5,6 +5,9 @@
 # one line for each:
 #   i686 core_tests.exe: 17 tests passed
 #   i686 app_tests.exe: FAILED: 1 of 21 tests failed: FactorText.DivisorsOfOne
+# Then the factor-text checker of the same build on a slice of the range (both ends of the
+# signed range and the small numbers), with its last line:
+#   i686 factor_text_checker.exe: checked 500001 rows, -2147483648..2147483647: 0 wrong
 # Exits non-zero when any of them failed. Their output is in build/shipped/. Build first
 # with scripts/build.sh; run as root.
 #   SHIPPED_UNITS_TIMEOUT  seconds for each program (default 1200)
@@ -13,6 +16,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 log_dir="$root/build/shipped"
 programs=(core_tests window_tests control_tests app_tests)
+checker_slice=(-2147483648..-2147383649 -100000..200000 2147383648..2147483647)
 limit="${SHIPPED_UNITS_TIMEOUT:-1200}"
 source "$root/scripts/wine32.sh"
 
@@ -30,6 +34,19 @@ verdict() {
         echo "FAILED: ended with status $status and no summary; the last test begun: $(grep '^\[ RUN' "$output" | tail -n 1 | cut -c 14-)"
     else
         echo "$passed tests passed"
+    fi
+}
+
+# The checker's verdict: its last line, trusted only with exit status 0 and no worker that
+# ended early (the exit code of a Wine process is not to be trusted alone).
+checker_verdict() {
+    local output="$1" status="$2" last
+    last=$(tail -n 1 "$output")
+    if [ "$status" -eq 0 ] && [[ "$last" =~ ^checked\ [0-9]+\ rows,\ [-0-9.]+:\ 0\ wrong$ ]] &&
+        ! grep -Eq '^worker [0-9]+ ended|^only [0-9]+ of' "$output"; then
+        echo "$last"
+    else
+        echo "FAILED: status $status: $(grep -E '^wrong row|^worker|^only' "$output" | head -n 3 | paste -sd';' -)${last:+; last line: $last}"
     fi
 }
 
@@ -56,17 +73,26 @@ if [ "${1:-}" = --inside ]; then
         echo "($program.exe: $((SECONDS - started)) s)"
         [[ "$line" == FAILED* ]] && status=1
     done
+    started=$SECONDS
+    result=0
+    timeout --kill-after=10 "$limit" "$WINE32_LOADER" build/i686/tests/factor_text_checker.exe \
+        "${checker_slice[@]}" </dev/null >"$log_dir/factor_text_checker.log" 2>&1 || result=$?
+    sed -i 's/\r$//' "$log_dir/factor_text_checker.log"
+    line=$(checker_verdict "$log_dir/factor_text_checker.log" "$result")
+    echo "i686 factor_text_checker.exe: $line" >>"$log_dir/units"
+    echo "(factor_text_checker.exe: $((SECONDS - started)) s)"
+    [[ "$line" == FAILED* ]] && status=1
     exit $status
 fi
 
 mkdir -p "$log_dir"
 rm -f "$log_dir/units"
-for program in "${programs[@]}"; do
+for program in "${programs[@]}" factor_text_checker; do
     [ -f "build/i686/tests/$program.exe" ] ||
         { echo "i686 $program.exe: FAILED: missing (run scripts/build.sh)"; exit 1; }
 done
 if ! wine32_choose; then
-    for program in "${programs[@]}"; do
+    for program in "${programs[@]}" factor_text_checker; do
         echo "i686 $program.exe: FAILED: $WINE32_PROBLEM"
     done
     exit 1
@@ -74,10 +100,10 @@ fi
 echo "(32-bit programs: $WINE32_HOW)"
 status=0
 # By its absolute path: "$0" may be relative to the folder it was started from.
-wine32_enter $((limit * ${#programs[@]} + 600)) "$root/scripts/test-shipped-units.sh" --inside \
+wine32_enter $((limit * (${#programs[@]} + 1) + 600)) "$root/scripts/test-shipped-units.sh" --inside \
     >"$log_dir/units.log" 2>&1 || status=$?
 grep '^(' "$log_dir/units.log" || true
-for program in "${programs[@]}"; do
+for program in "${programs[@]}" factor_text_checker; do
     line=$(grep "^i686 $program.exe: " "$log_dir/units" 2>/dev/null) ||
         { line="i686 $program.exe: FAILED: no result (status $status; see $log_dir/units.log)"; status=1; }
     echo "$line"
