@@ -1,6 +1,6 @@
 // A person at the screen for the message boxes that the test's thread shows: a thread of its
 // own waits for each one, reads it and clicks its OK, so that the box returns as after a
-// user's click. FindBox reads the box of any thread, another process's too.
+// user's click.
 #pragma once
 
 #include <windows.h>
