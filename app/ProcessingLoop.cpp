@@ -12,6 +12,8 @@ constexpr uint32_t MAIN_WINDOW_FLAGS = 0xC80001; // caption, system menu, centre
 constexpr uint32_t DIGITS_ONLY = ES_NUMBER;
 constexpr char LINE_FEED[] = "\n";
 constexpr char SEPARATOR[] = ", ";
+// What a message shows of a field's text at most; a longer text is cut and ends in "...".
+constexpr int32_t SHOWN_TEXT_LIMIT = 40;
 
 int32_t runningFlag;
 int32_t currentNumber;
@@ -45,13 +47,16 @@ bool CreateMainWindow() {
 
 namespace {
 
-int32_t ReadFieldNumber(int32_t field) {
+// True when the field holds a number, which then goes to `number`. A text that fills the
+// whole read may have been cut, so it is none.
+bool ReadFieldNumber(int32_t field, int32_t* number) {
     char* mark = MarkScratch();
     ReadControlText(field);
+    bool whole = ScratchCursor - mark < CONTROL_TEXT_LIMIT - 1;
     SealScratch();
-    int32_t number = TextToNumber(mark);
+    bool isNumber = whole && TextIsNumber(mark, number);
     ReleaseScratch(mark);
-    return number;
+    return isNumber;
 }
 
 void SetEnabledStates() {
@@ -64,9 +69,11 @@ void SetEnabledStates() {
         return;
     }
     DisableControl(STOP_BUTTON, 1);
-    int32_t first = ReadFieldNumber(FIRST_FIELD);
-    int32_t last = ReadFieldNumber(LAST_FIELD);
-    DisableControl(START_BUTTON, first > last ? 1 : 0);
+    // While a field holds no number, Start stays enabled so that a click can say why.
+    int32_t first = 0;
+    int32_t last = 0;
+    bool range = ReadFieldNumber(FIRST_FIELD, &first) && ReadFieldNumber(LAST_FIELD, &last);
+    DisableControl(START_BUTTON, range && first > last ? 1 : 0);
     DisableControl(FIRST_FIELD, 0);
     DisableControl(LAST_FIELD, 0);
     DisableControl(CLEAR_BUTTON, CountControlRows(RESULT_LIST) != 0 ? 0 : 1);
@@ -135,12 +142,54 @@ void ProcessCurrentNumber() {
     }
 }
 
+// Says in a message what the field holds and what it takes, then puts the focus there with
+// the text selected, so that typing replaces it.
+void ShowNoNumber(int32_t field, int32_t label) {
+    char* held = MarkScratch();
+    ReadControlText(field);
+    if (ScratchCursor - held > SHOWN_TEXT_LIMIT) {
+        ReleaseScratch(held + SHOWN_TEXT_LIMIT);
+        AppendText("...");
+    }
+    SealScratch();
+    char* text = MarkScratch();
+    AppendText("Im Feld \"");
+    ReadControlText(label);
+    if (*held == 0) {
+        AppendText("\" steht nichts.");
+    } else {
+        AppendText("\" steht \"");
+        AppendText(held);
+        AppendText("\".");
+    }
+    AppendText(" Erlaubt sind ganze Zahlen von -2147483648 bis 2147483647.");
+    ShowWarning(GetCurrentWindow(), text);
+    ReleaseScratch(held);
+    FocusControl(field);
+}
+
+// Starts the range the fields show; with a field that holds no number nothing starts and
+// a message names it, the first field when both hold none.
+void StartRange() {
+    int32_t first = 0;
+    int32_t last = 0;
+    if (!ReadFieldNumber(FIRST_FIELD, &first)) {
+        ShowNoNumber(FIRST_FIELD, FROM_LABEL);
+        return;
+    }
+    if (!ReadFieldNumber(LAST_FIELD, &last)) {
+        ShowNoNumber(LAST_FIELD, TO_LABEL);
+        return;
+    }
+    runningFlag = 1;
+    currentNumber = first;
+    lastNumber = last;
+}
+
 void ReactToControl(int32_t control) {
     switch (control) {
     case START_BUTTON:
-        runningFlag = 1;
-        currentNumber = ReadFieldNumber(FIRST_FIELD);
-        lastNumber = ReadFieldNumber(LAST_FIELD);
+        StartRange();
         break;
     case STOP_BUTTON:
         runningFlag = 0;

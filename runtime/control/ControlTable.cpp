@@ -6,9 +6,6 @@
 #include <stdint.h>
 
 namespace {
-// GetWindowTextA's share of ScratchBuffer: at most 4,999 characters and the zero.
-constexpr int32_t WINDOW_TEXT_LIMIT = 5000;
-
 const ControlOps* OpsOf(const ControlRecord* record) {
     static const ControlOps noOperations = {};
     return record->ops != nullptr ? record->ops : &noOperations;
@@ -109,7 +106,7 @@ void ReadControlText(int32_t number) {
         *ScratchCursor = 0;
         return;
     }
-    int32_t limit = room < WINDOW_TEXT_LIMIT ? room : WINDOW_TEXT_LIMIT;
+    int32_t limit = room < CONTROL_TEXT_LIMIT ? room : CONTROL_TEXT_LIMIT;
     int32_t copied = GetWindowTextA(record->handle, ScratchCursor, limit);
     if (copied < 0) {
         copied = 0;
@@ -119,6 +116,18 @@ void ReadControlText(int32_t number) {
     ScratchCursor += copied;
     // A failed call may leave the buffer untouched: terminate in any case.
     *ScratchCursor = 0;
+}
+
+void FocusControl(int32_t number) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (record->handle == nullptr) {
+        return;
+    }
+    SetFocus(record->handle);
+    // An edit field outside a dialog keeps its selection when it takes the focus.
+    if (record->ops == &EditOps) {
+        SendMessageA(record->handle, EM_SETSEL, 0, -1);
+    }
 }
 
 bool AddControlRow(int32_t number, int32_t position, const char* text) {

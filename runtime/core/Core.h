@@ -61,6 +61,11 @@ int32_t FormatNumberText(char* buffer, const char* format, int32_t value);
 // Every byte after an optional leading "-" counts as a digit, ((c - 48) mod 256), with
 // unsigned 32-bit wrap-around; null yields 0. Never fails, touches no scratch.
 int32_t TextToNumber(const char* text);
+// True when the text is a number as a person writes one: blanks (spaces and tabs) at either
+// end aside, an optional "-" and decimal digits whose value lies in the signed 32-bit
+// range, leading zeros allowed; value then holds it. False for anything else (null, "",
+// "-", "1 000", "+5", "2147483648"). Touches no scratch.
+bool TextIsNumber(const char* text, int32_t* value);
 
 // The slot receives a copy of the text built from start to the cursor; the cursor goes
 // back to start. The slot is null afterwards when the copy could not be made, and for a

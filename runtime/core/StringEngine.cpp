@@ -31,6 +31,18 @@ int32_t FormatArguments(char* buffer, const char* format, ...) {
     return written;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Past the spaces and tabs that a pasted number may bring along.
+const char* SkipBlanks(const char* text) {
+    while (*text == ' ' || *text == '\t') {
+        text++;
+    }
+    return text;
+}
+
 char* CopyToHeap(const char* text, size_t length) {
     char* block = static_cast<char*>(HeapAlloc(AppHeap, 0, length + 1));
     if (block != nullptr) {
@@ -106,6 +118,35 @@ int32_t TextToNumber(const char* text) {
         value = 0u - value;
     }
     return static_cast<int32_t>(value);
+}
+
+bool TextIsNumber(const char* text, int32_t* value) {
+    if (text == nullptr) {
+        return false;
+    }
+    text = SkipBlanks(text);
+    bool negative = *text == '-';
+    if (negative) {
+        text++;
+    }
+    if (!IsDigit(*text)) {
+        return false;
+    }
+    // The magnitude of -2147483648 is one more than the largest number's.
+    uint32_t largest = negative ? 2147483648u : 2147483647u;
+    uint32_t magnitude = 0;
+    for (; IsDigit(*text); text++) {
+        uint32_t digit = static_cast<uint32_t>(*text - '0');
+        if (magnitude > (largest - digit) / 10u) {
+            return false;
+        }
+        magnitude = magnitude * 10u + digit;
+    }
+    if (*SkipBlanks(text) != 0) {
+        return false;
+    }
+    *value = static_cast<int32_t>(negative ? 0u - magnitude : magnitude);
+    return true;
 }
 
 void AssignFromScratch(StringSlot* slot, char* start) {

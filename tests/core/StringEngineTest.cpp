@@ -99,6 +99,28 @@ TEST_F(StringEngine, TextToNumberFollowsTheWrappingDigitRule) {
     EXPECT_EQ(ScratchCursor, start) << "conversion must not touch the cursor";
 }
 
+// 4294967338 is 42 modulo 2^32; 21474836470 leaves the range in its last digit only.
+TEST_F(StringEngine, TextIsNumberTakesOnlyWhatAPersonReadsAsTheSameNumber) {
+    const std::string zeros = std::string(6000, '0') + "42";
+    const char* const numbers[] = {"123", "007",       "-0",         "-45",         " 42",
+                                   "42 ", "\t -17 \t", "2147483647", "-2147483648", zeros.c_str()};
+    const int32_t values[] = {123, 7, 0, -45, 42, 42, -17, INT32_MAX, INT32_MIN, 42};
+    const char* const noNumbers[] = {nullptr,       "",           " \t ",        "-",
+                                     "--5",         "- 5",        "+5",          "1 000",
+                                     "1.000",       "12a",        "42\n",        "2147483648",
+                                     "-2147483649", "4294967338", "21474836470", "99999999999"};
+    for (size_t i = 0; i < std::size(numbers); i++) {
+        int32_t value = 0;
+        EXPECT_TRUE(TextIsNumber(numbers[i], &value)) << testing::PrintToString(numbers[i]);
+        EXPECT_EQ(value, values[i]) << testing::PrintToString(numbers[i]);
+    }
+    for (const char* text : noNumbers) {
+        int32_t value = 0;
+        EXPECT_FALSE(TextIsNumber(text, &value)) << testing::PrintToString(text);
+    }
+    EXPECT_EQ(ScratchCursor, start) << "reading a number must not touch the cursor";
+}
+
 // The conversion as its rule is written: each byte weighted by the power of ten of its place,
 // summed modulo 2^32; not the left-to-right accumulation the engine uses.
 int32_t ReferenceTextToNumber(const std::string& text) {

@@ -1,5 +1,7 @@
 #include "tests/end_to_end/Automation.h"
 
+#include "tests/Clipboard.h"
+
 #include <commctrl.h>
 #include <tlhelp32.h>
 
@@ -303,7 +305,7 @@ HWND ToolProcess::Control(int number) const {
 std::string ToolProcess::Text(HWND target) const {
     // WM_GETTEXT is copied across processes by the system; the edit field's contents live
     // only in its own process.
-    char text[1024] = "";
+    char text[8192] = "";
     DWORD_PTR length = 0;
     if (target == nullptr ||
         SendMessageTimeoutA(target, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
@@ -536,6 +538,17 @@ bool ToolProcess::TypeIntoField(int field, const char* digits) const {
         return false;
     }
     return WaitUntil([&] { return ControlText(field) == digits; }, 3000);
+}
+
+bool ToolProcess::PasteIntoField(int field, const char* text) const {
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    bool pasted = PutOnClipboard(owner, text) && Click(field) &&
+                  WaitUntil([&] { return FocusedControl() == field; }, 3000) &&
+                  PressKeys("End shift+Home ctrl+v") &&
+                  WaitUntil([&] { return ControlText(field) == text; }, 3000);
+    DestroyWindow(owner);
+    return pasted;
 }
 
 bool ToolProcess::SetTextDirectly(int number, const char* text) const {

@@ -139,6 +139,9 @@ class ToolProcess {
     bool TypeIntoField(int field, const char* digits) const;
     // Sets a text that typing cannot produce (ES_NUMBER refuses non-digits).
     bool SetTextDirectly(int number, const char* text) const;
+    // Replaces the field's text as a person pastes one: the text on the clipboard, a click
+    // into the field, select all, Ctrl+V. True when the field shows exactly `text`.
+    bool PasteIntoField(int field, const char* text) const;
 
   private:
     void* RemoteBuffer() const;

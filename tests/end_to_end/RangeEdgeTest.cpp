@@ -1,5 +1,7 @@
-// Ranges at the ends of the number range, and field texts that the conversion wraps.
+// Ranges at the ends of the number range, and field texts that are numbers and those that
+// are none.
 #include "tests/end_to_end/ToolFixture.h"
+#include "tests/window/MessageBoxReader.h"
 
 using namespace automation;
 
@@ -18,8 +20,7 @@ TEST_F(ToolTest, RangeEndingAtLargestNumberStopsAfterItsRow) {
     EXPECT_EQ(tool.RowCount(), 8) << "rows keep coming after the largest number";
 }
 
-// The fields take digits only; a number beyond 32 bits wraps, which is how a user reaches
-// 0 and the negative numbers.
+// Typing takes digits only; a negative number comes with a paste.
 TEST_F(ToolTest, OneZeroAndNegativeNumbersShowTheirFactorsAndDivisors) {
     struct ShownRow {
         int row;
@@ -27,11 +28,11 @@ TEST_F(ToolTest, OneZeroAndNegativeNumbersShowTheirFactorsAndDivisors) {
         const char* factors;
         const char* divisors;
     };
-    // 4294967290 converts to -6.
-    ASSERT_NO_FATAL_FAILURE(StartRange("4294967290", "1"));
+    ASSERT_TRUE(tool.PasteIntoField(FIRST_FIELD, "-6"));
+    ASSERT_TRUE(tool.TypeIntoField(LAST_FIELD, "1"));
+    ASSERT_TRUE(tool.Click(START_BUTTON));
     ASSERT_TRUE(WaitForRunEnd(8, 10000))
-        << "the range 4294967290 (-6) to 1 did not end with 8 rows; the list holds "
-        << tool.RowCount();
+        << "the range -6 to 1 did not end with 8 rows; the list holds " << tool.RowCount();
     ExpectRowsShowNumbers(0, -6, 8);
     const ShownRow rows[] = {
         {0, "-6", "-1, 2, 3", "1, 2, 3, 6"},
@@ -45,12 +46,14 @@ TEST_F(ToolTest, OneZeroAndNegativeNumbersShowTheirFactorsAndDivisors) {
         EXPECT_EQ(tool.CellText(row.row, 2), row.divisors) << "divisors of " << row.number;
     }
 
-    // 2147483648 converts to -2147483648, whose magnitude 2^31 no signed number holds.
+    // -2147483648, whose magnitude 2^31 no signed number holds.
     ASSERT_TRUE(tool.Click(CLEAR_BUTTON));
     ASSERT_TRUE(WaitUntil([&] { return tool.RowCount() == 0; }, 3000));
-    ASSERT_NO_FATAL_FAILURE(StartRange("2147483648", "2147483648"));
+    ASSERT_TRUE(tool.PasteIntoField(FIRST_FIELD, "-2147483648"));
+    ASSERT_TRUE(tool.PasteIntoField(LAST_FIELD, "-2147483648"));
+    ASSERT_TRUE(tool.Click(START_BUTTON));
     ASSERT_TRUE(WaitForRunEnd(1, 10000))
-        << "the range 2147483648 to 2147483648 gave " << tool.RowCount() << " rows, not one";
+        << "the range -2147483648 to -2147483648 gave " << tool.RowCount() << " rows, not one";
     std::string twos = "-1";
     std::string powersOfTwo = "1";
     for (int power = 1; power <= 31; power++) {
@@ -62,33 +65,56 @@ TEST_F(ToolTest, OneZeroAndNegativeNumbersShowTheirFactorsAndDivisors) {
     EXPECT_EQ(tool.CellText(0, 2), powersOfTwo);
 }
 
-TEST_F(ToolTest, FieldTextsThatTypingCannotProduceAreConverted) {
-    struct Case {
+// Start runs the number a field shows, blanks that a paste brings along aside; for a field
+// that holds no number it names the field in a message and runs nothing.
+TEST_F(ToolTest, StartRunsTheNumbersTheFieldsShowOrNamesTheFieldThatHoldsNone) {
+    const std::string zeros = std::string(6000, '0') + "7";
+    const struct {
         const char* first;
         const char* last;
-        int32_t firstNumber;
-        int rows;
+        bool pasted;         // with Ctrl+V, else set directly
+        std::string message; // its first sentence; none when the range 40 to 42 runs
+        int field;           // the field named, which has the focus after the message
+    } cases[] = {
+        {"40", " 42", true, "", 0},
+        {"1 000", "5", true, "Im Feld \"Von\" steht \"1 000\".", FIRST_FIELD},
+        {"1", "3000000000", true, "Im Feld \"bis\" steht \"3000000000\".", LAST_FIELD},
+        {"", "12a", false, "Im Feld \"Von\" steht nichts.", FIRST_FIELD},
+        {"1", zeros.c_str(), false, "Im Feld \"bis\" steht \"" + zeros.substr(0, 40) + "...\".",
+         LAST_FIELD},
     };
-    const Case cases[] = {
-        {"-3", "2", -3, 6},                           // a minus sign
-        {"12a", "170", 169, 2},                       // a letter counts as digit 49
-        {"-2147483648", "-2147483647", INT32_MIN, 2}, // the smallest number
-        {"99999999999", "1215752192", 1215752191, 2}, // wraps to a positive number
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string("first field \"") + c.first + "\", last field \"" + c.last + "\"");
-        if (tool.IsEnabled(CLEAR_BUTTON)) {
-            ASSERT_TRUE(tool.Click(CLEAR_BUTTON));
-            ASSERT_TRUE(WaitUntil([&] { return tool.RowCount() == 0; }, 3000));
-        }
-        ASSERT_TRUE(tool.SetTextDirectly(FIRST_FIELD, c.first));
-        ASSERT_TRUE(tool.SetTextDirectly(LAST_FIELD, c.last));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        ASSERT_TRUE(c.pasted ? tool.PasteIntoField(FIRST_FIELD, c.first)
+                             : tool.SetTextDirectly(FIRST_FIELD, c.first));
+        ASSERT_TRUE(c.pasted ? tool.PasteIntoField(LAST_FIELD, c.last)
+                             : tool.SetTextDirectly(LAST_FIELD, c.last));
         ASSERT_TRUE(WaitUntil([&] { return tool.IsEnabled(START_BUTTON); }, 2000))
             << "Start stays disabled";
         ASSERT_TRUE(tool.Click(START_BUTTON));
-        ASSERT_TRUE(WaitForRunEnd(c.rows, 10000))
-            << "the run did not end with " << c.rows << " rows; the list holds " << tool.RowCount();
-        ExpectRowsShowNumbers(0, c.firstNumber, c.rows);
+        MessageBoxReader::Box box;
+        HWND shown = nullptr;
+        bool messageShown = WaitUntil(
+            [&] { return (shown = MessageBoxReader::FindBox(tool.ThreadId(), &box)) != nullptr; },
+            c.message.empty() ? 1000 : 5000);
+        if (c.message.empty()) {
+            EXPECT_FALSE(messageShown) << "a message came with the run: " << box.text;
+            ASSERT_TRUE(WaitForRunEnd(3, 10000)) << "the list holds " << tool.RowCount() << " rows";
+            ExpectRowsShowNumbers(0, 40, 3);
+            continue;
+        }
+        ASSERT_TRUE(messageShown) << "no message says why Start ran nothing";
+        EXPECT_EQ(box.owner, tool.Window()) << "the message is not the tool window's";
+        EXPECT_EQ(box.text,
+                  c.message + " Erlaubt sind ganze Zahlen von -2147483648 bis 2147483647.");
+        ASSERT_TRUE(tool.PressKeys("Return"));
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(shown); }, 3000)) << "Enter left the message";
+        EXPECT_TRUE(WaitUntil([&] { return tool.FocusedControl() == c.field; }, 2000))
+            << "the focus is not in the field named but on control " << tool.FocusedControl();
+        EXPECT_EQ(SendMessageA(tool.Control(c.field), EM_GETSEL, 0, 0),
+                  MAKELONG(0, tool.ControlText(c.field).size()))
+            << "the field's text is not selected whole, so typing would not replace it";
+        Sleep(300);
+        EXPECT_EQ(tool.RowCount(), 3) << "Start with a field that holds no number added rows";
     }
-    EXPECT_TRUE(tool.IsRunning());
 }

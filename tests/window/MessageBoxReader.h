@@ -20,6 +20,24 @@ class MessageBoxReader {
     // before the box is closed, so complete once the box has returned.
     std::vector<Box> boxes;
 
+    // The message box a thread shows, of this process or another, or null; `seen` gets its
+    // owner and text.
+    static HWND FindBox(DWORD thread, Box* seen) {
+        HWND box = nullptr;
+        EnumThreadWindows(thread, Find, reinterpret_cast<LPARAM>(&box));
+        if (box == nullptr) {
+            return nullptr;
+        }
+        *seen = {GetWindow(box, GW_OWNER), ""};
+        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            char text[1024] = "";
+            GetWindowTextA(child, text, sizeof text);
+            seen->text = strlen(text) > seen->text.size() ? text : seen->text;
+        }
+        return box;
+    }
+
     MessageBoxReader() : watched(GetCurrentThreadId()) {
         thread = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
     }
@@ -41,17 +59,10 @@ class MessageBoxReader {
     static DWORD WINAPI Watch(void* parameter) {
         MessageBoxReader* self = static_cast<MessageBoxReader*>(parameter);
         for (; !self->stopping; Sleep(5)) {
-            HWND box = nullptr;
-            EnumThreadWindows(self->watched, Find, reinterpret_cast<LPARAM>(&box));
+            Box seen;
+            HWND box = FindBox(self->watched, &seen);
             if (box == nullptr) {
                 continue;
-            }
-            Box seen = {GetWindow(box, GW_OWNER), ""};
-            for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                char text[1024] = "";
-                GetWindowTextA(child, text, sizeof text);
-                seen.text = strlen(text) > seen.text.size() ? text : seen.text;
             }
             self->boxes.push_back(seen);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
