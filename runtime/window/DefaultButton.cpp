@@ -11,12 +11,14 @@ bool PressButtonForEnter(HWND active, const MSG& message) {
     if (record == nullptr || (focus != active && !IsChild(active, focus))) {
         return false;
     }
-    LRESULT wants = SendMessageA(focus, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&message));
+    LRESULT wants =
+        SendMessageA(focus, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&message));
     // A multi-line field takes Enter as a line break.
     if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) {
         return false;
     }
-    HWND button = (wants & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) ? focus : record->defaultButton;
+    HWND button =
+        (wants & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) ? focus : record->defaultButton;
     // The command a click sends; a disabled button is not pressed, and the key is taken all
     // the same, so that no field receives it as a character it refuses.
     if (button != nullptr && IsWindowEnabled(button)) {

@@ -3,15 +3,17 @@
 #include "runtime/window/WindowState.h"
 
 namespace {
+// A control of `window` that can hold its focus.
+bool CanTakeFocus(HWND window, HWND control) {
+    return control != nullptr && IsChild(window, control) && IsWindowEnabled(control) &&
+           IsWindowVisible(control);
+}
+
 // The control of the open window that holds or gets back its focus; null when none, or
 // when that control can no longer take it.
 HWND WindowFocus(const WindowRecord& record) {
     HWND focus = GetActiveWindow() == record.handle ? GetFocus() : record.focus;
-    if (focus == nullptr || !IsChild(record.handle, focus) || !IsWindowEnabled(focus) ||
-        !IsWindowVisible(focus)) {
-        return nullptr;
-    }
-    return focus;
+    return CanTakeFocus(record.handle, focus) ? focus : nullptr;
 }
 } // namespace
 
@@ -28,13 +30,12 @@ bool KeepFocusOverActivation(HWND window, bool activated) {
         }
         return false;
     }
-    HWND focus = WindowFocus(*record);
-    if (focus == nullptr) {
-        // The control disabled meanwhile: the first one Tab reaches.
+    if (!CanTakeFocus(window, record->focus)) {
+        // None yet, or the control was disabled meanwhile: the first one Tab reaches.
         return FocusFirstControl(window);
     }
     // Only the focus comes back: a field keeps the selection it had.
-    SetFocus(focus);
+    SetFocus(record->focus);
     return true;
 }
 

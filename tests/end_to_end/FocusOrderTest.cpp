@@ -103,12 +103,13 @@ TEST_F(ToolTest, KeysLeaveTheFocusWhereAUserWorksNext) {
         bool settled = WaitUntil(
             [&] {
                 return tool.FocusedControl() == step.focus && tool.RowCount() == step.rows &&
-                       !tool.IsEnabled(STOP_BUTTON) && tool.ControlText(FIRST_FIELD) == step.first &&
+                       !tool.IsEnabled(STOP_BUTTON) &&
+                       tool.ControlText(FIRST_FIELD) == step.first &&
                        tool.ControlText(LAST_FIELD) == step.last;
             },
             5000);
-        EXPECT_TRUE(settled) << "the focus is on " << NameOf(tool.FocusedControl()) << " instead of "
-                             << NameOf(step.focus) << "; the fields show \""
+        EXPECT_TRUE(settled) << "the focus is on " << NameOf(tool.FocusedControl())
+                             << " instead of " << NameOf(step.focus) << "; the fields show \""
                              << tool.ControlText(FIRST_FIELD) << "\" and \""
                              << tool.ControlText(LAST_FIELD) << "\", the list " << tool.RowCount()
                              << " rows";
@@ -133,7 +134,8 @@ bool HasOpenMenu(const ToolProcess& tool) {
 } // namespace
 
 // A run started with Enter in a field passes the focus to Stop; a tap of Alt or F10 finds no
-// menu bar and leaves the rows coming, while Alt+Space opens the system menu.
+// menu bar and leaves the rows coming, while Alt+Space opens the system menu (the run
+// pauses in its loop).
 TEST_F(ToolTest, EnterStartsTheRunAndNoLoneKeyPausesIt) {
     ASSERT_TRUE(tool.PressKeys("Tab 9 9 9 9 9 9 9 Return"));
     ASSERT_TRUE(WaitUntil([&] { return tool.FocusedControl() == STOP_BUTTON; }, 3000))
@@ -149,8 +151,11 @@ TEST_F(ToolTest, EnterStartsTheRunAndNoLoneKeyPausesIt) {
     ASSERT_TRUE(tool.PressKeys("alt+space"));
     EXPECT_TRUE(WaitUntil([&] { return HasOpenMenu(tool); }, 2000))
         << "Alt+Space did not open the system menu";
-    ASSERT_TRUE(tool.PressKeys("Escape"));
-    ASSERT_TRUE(WaitUntil([&] { return !HasOpenMenu(tool); }, 2000));
+    // The first Escape closes the menu, the second leaves the menu mode; the run goes on.
+    ASSERT_TRUE(tool.PressKeys("Escape Escape"));
+    int before = tool.RowCount();
+    EXPECT_TRUE(WaitUntil([&] { return tool.RowCount() > before + 100; }, 3000))
+        << "the rows did not come again after the system menu";
     ASSERT_TRUE(tool.PressKeys("space"));
     EXPECT_TRUE(WaitUntil([&] { return tool.FocusedControl() == START_BUTTON; }, 3000))
         << "Space on Stop left the focus on " << NameOf(tool.FocusedControl());
