@@ -126,9 +126,9 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         }
         break;
     case WM_SYSCOMMAND:
-        // No window has a menu bar: a lone Alt or F10 would start a menu mode with nothing
-        // to show, whose loop runs instead of the application's until the next key. Alt+Space
-        // still opens the system menu.
+        // No window has a menu bar: the keys that would enter it (a lone Alt or F10, Alt with
+        // a letter) would start a menu mode with nothing to show, whose loop runs instead of
+        // the application's until the next key. Alt+Space still opens the system menu.
         if ((wParam & 0xFFF0) == SC_KEYMENU && lParam != ' ') {
             return 0;
         }
