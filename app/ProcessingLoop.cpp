@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 namespace {
+constexpr int32_t MAIN_WINDOW = 0;
 constexpr uint32_t MAIN_WINDOW_FLAGS = 0xC80001; // caption, system menu, centred on screen
 constexpr uint32_t DIGITS_ONLY = ES_NUMBER;
 constexpr char LINE_FEED[] = "\n";
@@ -21,6 +22,8 @@ int32_t lastNumber;
 int32_t turnEvent;
 StringSlot factorText;
 StringSlot divisorText;
+// The running flag as the enabled states last showed it.
+int32_t runningShown;
 } // namespace
 
 bool CreateMainWindow() {
@@ -42,6 +45,9 @@ bool CreateMainWindow() {
     CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50, REPORT_MULTI_SELECT);
     AddReportColumn(RESULT_LIST, 1, "Primfaktoren", 200);
     AddReportColumn(RESULT_LIST, 2, "Teiler", 336);
+    // Enter in a field runs the range, as the default button of a form does.
+    SetDefaultButton(MAIN_WINDOW, START_BUTTON);
+    FocusChild(MAIN_WINDOW, FIRST_FIELD);
     return true;
 }
 
@@ -59,7 +65,7 @@ bool ReadFieldNumber(int32_t field, int32_t* number) {
     return isNumber;
 }
 
-void SetEnabledStates() {
+void SetEnabledStatesOfRun() {
     if (runningFlag) {
         DisableControl(STOP_BUTTON, 0);
         DisableControl(START_BUTTON, 1);
@@ -77,6 +83,18 @@ void SetEnabledStates() {
     DisableControl(FIRST_FIELD, 0);
     DisableControl(LAST_FIELD, 0);
     DisableControl(CLEAR_BUTTON, CountControlRows(RESULT_LIST) != 0 ? 0 : 1);
+}
+
+void SetEnabledStates() {
+    SetEnabledStatesOfRun();
+    // The control that held the focus, disabled as the run started or ended, left it
+    // nowhere: it goes on to the control a user presses next.
+    if (runningFlag != runningShown) {
+        runningShown = runningFlag;
+        if (FocusedChild(MAIN_WINDOW) < 0) {
+            FocusChild(MAIN_WINDOW, runningFlag ? STOP_BUTTON : START_BUTTON);
+        }
+    }
 }
 
 // Ends the run after the last whole row as Stop would, and tells the user once that memory
@@ -195,6 +213,10 @@ void ReactToControl(int32_t control) {
         runningFlag = 0;
         break;
     case CLEAR_BUTTON:
+        // Clear is disabled with the rows gone: the user types the next range.
+        if (FocusedChild(MAIN_WINDOW) == CLEAR_BUTTON) {
+            FocusChild(MAIN_WINDOW, FIRST_FIELD);
+        }
         ClearControlRows(RESULT_LIST);
         break;
     default:
@@ -210,6 +232,7 @@ void ClearApplicationState() {
     turnEvent = 0;
     factorText = nullptr;
     divisorText = nullptr;
+    runningShown = 0;
 }
 
 TurnOutcome RunTurn() {

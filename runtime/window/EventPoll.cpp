@@ -15,7 +15,9 @@ int32_t PollEvent() {
     }
     HWND active = GetActiveWindow();
     HACCEL shortcuts = LookupWindowAccelerators(active);
-    if (shortcuts == nullptr || !TranslateAcceleratorA(active, shortcuts, &PollMessage)) {
+    if (PressButtonForEnter(active, PollMessage)) {
+        // Taken whole: no character follows.
+    } else if (shortcuts == nullptr || !TranslateAcceleratorA(active, shortcuts, &PollMessage)) {
         TranslateMessage(&PollMessage);
         DispatchMessageA(&PollMessage);
     }

@@ -2,13 +2,26 @@
 // in the order EnumChildWindows reports them. No list is kept: every call walks afresh.
 #include "runtime/window/WindowState.h"
 
-namespace {
 // The three tests in this order; a window that fails one is not tested further.
 bool IsEligibleControl(HWND window) {
     return IsWindowEnabled(window) && IsWindowVisible(window) &&
            (GetWindowLongA(window, GWL_STYLE) & WS_TABSTOP);
 }
 
+// Typing then replaces the text instead of adding to it.
+void SelectWholeText(HWND control) {
+    if (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+        SendMessageA(control, EM_SETSEL, 0, -1);
+    }
+}
+
+// Selected before the focus moves, as dialogs do, so the caret never shows at the old place.
+void FocusAsTabDoes(HWND control) {
+    SelectWholeText(control);
+    SetFocus(control);
+}
+
+namespace {
 // The focus window when it is a descendant of the active window, else null.
 HWND StartWindow(HWND active) {
     HWND focus = GetFocus();
@@ -20,12 +33,12 @@ BOOL CALLBACK VisitForNext(HWND window, LPARAM) {
         return TRUE;
     }
     if (FocusTraversal.armed) {
-        SetFocus(window);
+        FocusAsTabDoes(window);
         FocusTraversal.armed = false;
         return FALSE;
     }
     if (FocusTraversal.startWindow == nullptr) {
-        SetFocus(window);
+        FocusAsTabDoes(window);
         return FALSE;
     }
     if (window == FocusTraversal.startWindow) {
@@ -39,7 +52,7 @@ BOOL CALLBACK VisitForPrevious(HWND window, LPARAM) {
         return TRUE;
     }
     if (window == FocusTraversal.startWindow && FocusTraversal.previousWindow != nullptr) {
-        SetFocus(FocusTraversal.previousWindow);
+        FocusAsTabDoes(FocusTraversal.previousWindow);
         FocusTraversal.done = true;
         FocusTraversal.previousWindow = window;
         return FALSE;
@@ -48,6 +61,15 @@ BOOL CALLBACK VisitForPrevious(HWND window, LPARAM) {
     return TRUE;
 }
 } // namespace
+
+bool FocusFirstControl(HWND window) {
+    FocusTraversal = {};
+    if (window == nullptr) {
+        return false;
+    }
+    EnumChildWindows(window, VisitForNext, 0);
+    return IsChild(window, GetFocus());
+}
 
 void FocusNextControl() {
     FocusTraversal = {};
@@ -76,6 +98,6 @@ void FocusPreviousControl() {
     EnumChildWindows(active, VisitForPrevious, 0);
     // No predecessor found: the last eligible control of the order.
     if (!FocusTraversal.done && FocusTraversal.previousWindow != nullptr) {
-        SetFocus(FocusTraversal.previousWindow);
+        FocusAsTabDoes(FocusTraversal.previousWindow);
     }
 }

@@ -1,5 +1,6 @@
 // Window runtime: top-level windows addressed by number, a non-blocking event poll with
-// the shared window procedure that records events, and Tab / Shift+Tab focus traversal.
+// the shared window procedure that records events, Tab / Shift+Tab focus traversal, and the
+// focus and Enter key as a dialog keeps them.
 #pragma once
 
 #include <windows.h>
@@ -62,6 +63,23 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 // the active window, wrapping at the ends.
 void FocusNextControl();
 void FocusPreviousControl();
+
+// The focus as a dialog keeps it. A child is named by its child-window identifier (a
+// control's number). While a window is inactive the control that had its focus is
+// remembered and takes it again when the window is activated.
+//
+// The child that holds the focus of window `number`, or that gets it back on activation;
+// -1 when none does, or that child has been disabled or hidden since.
+int32_t FocusedChild(int32_t number);
+// Gives the focus to a child of window `number` as Tab does, an entry field with its whole
+// text selected; a child that cannot take it passes it to the first one Tab reaches. While
+// the window is inactive the child is only remembered, so no other program loses the
+// foreground.
+void FocusChild(int32_t number, int32_t identifier);
+// The push button that Enter presses, when it is enabled, while the focus is on a control
+// that is no push button and does not take Enter itself; a focused push button is pressed
+// by Enter itself.
+void SetDefaultButton(int32_t number, int32_t identifier);
 
 // Shows `text` with a warning sign and an OK button in a message box owned by `owner` and
 // captioned with its title; returns once the user has closed it, with the focus where it

@@ -120,6 +120,19 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         // The window stays; the application decides when to close it.
         RecordEvent(window, EVENT_CLOSE);
         return 0;
+    case WM_ACTIVATE:
+        if (KeepFocusOverActivation(window, LOWORD(wParam) != WA_INACTIVE)) {
+            return 0;
+        }
+        break;
+    case WM_SYSCOMMAND:
+        // No window has a menu bar: the keys that would enter it (a lone Alt or F10, Alt with
+        // a letter) would start a menu mode with nothing to show, whose loop runs instead of
+        // the application's until the next key. Alt+Space still opens the system menu.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam != ' ') {
+            return 0;
+        }
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

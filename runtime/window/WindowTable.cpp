@@ -159,6 +159,8 @@ void CloseNumberedWindow(int32_t number) {
     }
     HWND handle = record->handle;
     record->handle = nullptr;
+    record->focus = nullptr;
+    record->defaultButton = nullptr;
     DestroyWindow(handle);
     FormatWindowClassName(number);
     UnregisterClassA(ClassNameBuffer, ModuleInstance);
@@ -174,14 +176,19 @@ void CloseAllWindows() {
     }
 }
 
-HACCEL LookupWindowAccelerators(HWND windowHandle) {
+WindowRecord* FindWindowRecord(HWND windowHandle) {
     if (windowHandle == nullptr) {
         return nullptr;
     }
     for (int32_t number = 0; number < WindowTable.capacity; number++) {
         if (WindowTable.records[number].handle == windowHandle) {
-            return WindowTable.records[number].acceleratorTable;
+            return &WindowTable.records[number];
         }
     }
     return nullptr;
+}
+
+HACCEL LookupWindowAccelerators(HWND windowHandle) {
+    WindowRecord* record = FindWindowRecord(windowHandle);
+    return record != nullptr ? record->acceleratorTable : nullptr;
 }

@@ -143,6 +143,7 @@ class ProcessingTurnTest : public WindowRuntimeTest {
         EXPECT_FALSE(IsEnabled(STOP_BUTTON)) << why << ": Stop stays enabled, the run goes on";
         EXPECT_TRUE(IsEnabled(START_BUTTON)) << why << ": Start is not enabled again";
         EXPECT_TRUE(IsEnabled(FIRST_FIELD) && IsEnabled(LAST_FIELD)) << why;
+        EXPECT_EQ(FocusedChild(0), START_BUTTON) << why << ": the focus is not on Start";
     }
     // Start is usable again: a new run appends rows from the first number.
     static void ExpectAnotherRunAddsRows(int rowsBefore) {

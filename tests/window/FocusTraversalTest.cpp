@@ -29,7 +29,7 @@ LRESULT CALLBACK CountTabs(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return CallWindowProcA(EditProcedure, window, message, wParam, lParam);
 }
 
-enum class Key { Tab, ShiftTab };
+enum class Key { Tab, ShiftTab, Enter };
 
 // What the poll that took the Tab keystroke returned.
 struct KeyPoll {
@@ -89,11 +89,12 @@ class TabTraversal : public WindowRuntimeTest {
 
     // Presses the key and polls until its last key-up has been taken.
     KeyPoll Press(Key key) {
-        WPARAM lastKey = key == Key::Tab ? VK_TAB : VK_SHIFT;
-        if (key == Key::Tab) {
-            PressKey(VK_TAB);
-        } else {
+        WPARAM mainKey = key == Key::Enter ? VK_RETURN : VK_TAB;
+        WPARAM lastKey = key == Key::ShiftTab ? VK_SHIFT : mainKey;
+        if (key == Key::ShiftTab) {
             PressShiftTab();
+        } else {
+            PressKey(static_cast<WORD>(mainKey));
         }
         KeyPoll seen;
         DWORD start = GetTickCount();
@@ -105,7 +106,7 @@ class TabTraversal : public WindowRuntimeTest {
             }
             const MSG& taken = PollMessage;
             bool keyDown = taken.message == WM_KEYDOWN || taken.message == WM_SYSKEYDOWN;
-            if (keyDown && taken.wParam == VK_TAB && !seen.taken) {
+            if (keyDown && taken.wParam == mainKey && !seen.taken) {
                 seen = {true, code, EventControlNumber()};
             }
             bool keyUp = taken.message == WM_KEYUP || taken.message == WM_SYSKEYUP;
@@ -130,7 +131,7 @@ struct MoveCase {
 };
 
 const char* KeyName(Key key) {
-    return key == Key::Tab ? "Tab" : "Shift+Tab";
+    return key == Key::Tab ? "Tab" : key == Key::ShiftTab ? "Shift+Tab" : "Enter";
 }
 
 TEST_F(TabTraversal, TabAndShiftTabVisitTheEligibleControlsInOrderAndWrap) {
@@ -155,7 +156,7 @@ TEST_F(TabTraversal, TabAndShiftTabVisitTheEligibleControlsInOrderAndWrap) {
         CurrentEvent.controlNumber = 0;
         KeyPoll poll = Press(c.key);
         EXPECT_EQ(FocusedNumber(), c.to) << "the focus went to the wrong control";
-        ASSERT_TRUE(poll.taken) << "no poll took the Tab keystroke";
+        ASSERT_TRUE(poll.taken) << "no poll took the keystroke";
         EXPECT_EQ(poll.code, c.pollCode);
         EXPECT_EQ(poll.controlNumber, c.controlNumber);
     }
@@ -163,6 +164,60 @@ TEST_F(TabTraversal, TabAndShiftTabVisitTheEligibleControlsInOrderAndWrap) {
     char text[16] = "";
     GetWindowTextA(Control(E3), text, sizeof text);
     EXPECT_STREQ(text, "x") << "a Tab character was typed into the multi-line field";
+}
+
+// Another window of the program takes the activation and gives it back.
+TEST_F(TabTraversal, TheFocusComesBackWithTheWindow) {
+    CreateTheSevenControls();
+    HWND other = CreateNumberedWindow(1, 0, 0, 200, 100, 0, "other");
+    FocusOn(E2);
+    BringToFront(other);
+    ASSERT_EQ(GetActiveWindow(), other);
+    EXPECT_EQ(FocusedChild(0), E2) << "the inactive window forgot its focused control";
+    BringToFront(window);
+    EXPECT_EQ(FocusedNumber(), E2) << "the focus did not come back to the control that had it";
+
+    BringToFront(other);
+    EnableWindow(Control(E2), FALSE);
+    EXPECT_EQ(FocusedChild(0), -1);
+    BringToFront(window);
+    EXPECT_EQ(FocusedNumber(), E1) << "a control disabled meanwhile: the first Tab reaches";
+    EnableWindow(Control(E2), TRUE);
+
+    BringToFront(other);
+    FocusChild(0, E3);
+    EXPECT_EQ(GetActiveWindow(), other) << "giving the focus took the activation";
+    BringToFront(window);
+    EXPECT_EQ(FocusedNumber(), E3) << "the focus given while inactive did not arrive";
+}
+
+// Enter presses the focused push button, or from another control the default button while
+// it is enabled; a multi-line field keeps Enter for its line breaks.
+TEST_F(TabTraversal, EnterPressesTheFocusedOrTheDefaultButton) {
+    CreateTheSevenControls();
+    const struct {
+        int32_t defaultButton;
+        int32_t from;
+        int32_t pollCode;
+        int32_t controlNumber;
+        const char* meaning;
+    } cases[] = {
+        {E2, E1, EVENT_CONTROL, E2, "from a field: the default button"},
+        {NO_TAB, E2, EVENT_CONTROL, E2, "on a button: that button"},
+        {DISABLED, E1, WM_KEYDOWN, 0, "a disabled default button: nothing, the key taken"},
+        {E2, E3, WM_KEYDOWN, 0, "the multi-line field takes the key"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.meaning);
+        SetDefaultButton(0, c.defaultButton);
+        FocusOn(c.from);
+        CurrentEvent.controlNumber = 0;
+        KeyPoll poll = Press(Key::Enter);
+        ASSERT_TRUE(poll.taken);
+        EXPECT_EQ(poll.code, c.pollCode);
+        EXPECT_EQ(poll.controlNumber, c.controlNumber);
+        EXPECT_EQ(FocusedNumber(), c.from);
+    }
 }
 
 TEST_F(TabTraversal, WithTheFocusNowhereTabTakesTheFirstAndShiftTabTheLast) {
