@@ -183,7 +183,7 @@ void ShowNoNumber(int32_t field, int32_t label) {
     AppendText(" Erlaubt sind ganze Zahlen von -2147483648 bis 2147483647.");
     ShowWarning(GetCurrentWindow(), text);
     ReleaseScratch(held);
-    FocusControl(field);
+    FocusChild(MAIN_WINDOW, field);
 }
 
 // Starts the range the fields show; with a field that holds no number nothing starts and

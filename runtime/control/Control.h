@@ -89,9 +89,6 @@ void DisableControl(int32_t number, int32_t disabled);
 // characters, so a text read whole is shorter than that.
 void ReadControlText(int32_t number);
 constexpr int32_t CONTROL_TEXT_LIMIT = 5000;
-// Gives the control the keyboard focus; an edit field's whole text is selected, so that
-// typing replaces it.
-void FocusControl(int32_t number);
 // Inserts a row at `position` (-1: after the last row); a null text counts as "". Line
 // feeds in the text separate the row's columns. True when the row was added with all its
 // cells; false when the list refused it or could not take every cell (no part of the row

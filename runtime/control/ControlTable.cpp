@@ -118,18 +118,6 @@ void ReadControlText(int32_t number) {
     *ScratchCursor = 0;
 }
 
-void FocusControl(int32_t number) {
-    const ControlRecord* record = LookupControlRecord(number);
-    if (record->handle == nullptr) {
-        return;
-    }
-    SetFocus(record->handle);
-    // An edit field outside a dialog keeps its selection when it takes the focus.
-    if (record->ops == &EditOps) {
-        SendMessageA(record->handle, EM_SETSEL, 0, -1);
-    }
-}
-
 bool AddControlRow(int32_t number, int32_t position, const char* text) {
     const ControlRecord* record = LookupControlRecord(number);
     if (OpsOf(record)->AddRow == nullptr) {
