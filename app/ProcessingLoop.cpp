@@ -19,6 +19,14 @@ int32_t lastNumber;
 int32_t turnEvent;
 StringSlot factorText;
 StringSlot divisorText;
+
+const ReportCommandTexts LIST_COMMAND_TEXTS = {
+    .copyItem = L"&Kopieren",
+    .selectAllItem = L"&Alles ausw\u00e4hlen",
+    .noMemoryForCopy = "Der Speicher reicht nicht aus, um die markierten Zeilen zu kopieren. Die "
+                       "Zwischenablage bleibt, wie sie war.",
+    .clipboardRefused = "Die Zwischenablage hat die markierten Zeilen nicht angenommen.",
+};
 } // namespace
 
 bool CreateMainWindow() {
@@ -40,6 +48,7 @@ bool CreateMainWindow() {
     CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50, REPORT_MULTI_SELECT);
     AddReportColumn(RESULT_LIST, 1, "Primfaktoren", 200);
     AddReportColumn(RESULT_LIST, 2, "Teiler", 336);
+    SetReportCommandTexts(RESULT_LIST, &LIST_COMMAND_TEXTS);
     return true;
 }
 

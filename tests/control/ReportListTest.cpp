@@ -17,8 +17,14 @@ class ReportList : public ControlRuntimeTest {
         HWND list = CreateReportListWithFlags(0, 5, 25, 590, 470, "Zahl", 50, flags);
         AddReportColumn(0, 1, "Primfaktoren", 200);
         AddReportColumn(0, 2, "Teiler", 336);
+        SetReportCommandTexts(0, &COMMAND_TEXTS);
         return list;
     }
+    static constexpr ReportCommandTexts COMMAND_TEXTS = {
+        L"&Kopieren", L"&Alles ausw\u00e4hlen",
+        "Der Speicher reicht nicht aus, um die markierten Zeilen zu kopieren. Die Zwischenablage "
+        "bleibt, wie sie war.",
+        "Die Zwischenablage hat die markierten Zeilen nicht angenommen."};
 
     static std::string Cell(HWND list, int row, int column) {
         char text[12000] = {};
@@ -64,13 +70,13 @@ struct ListLook {
 
 TEST_F(ReportList, FlagWordsGiveTheirStylesAndListStyles) {
     const ListLook looks[] = {
-        {0, 0x50010045, 0},
-        {REPORT_MULTI_SELECT, 0x50010041, 0},
-        {REPORT_GRIDLINES, 0x50010045, LVS_EX_GRIDLINES},
-        {REPORT_CHECKBOXES, 0x50010045, LVS_EX_CHECKBOXES},
-        {REPORT_FULL_ROW, 0x50010045, LVS_EX_FULLROWSELECT},
-        {REPORT_HEADER_DRAG, 0x50010045, LVS_EX_HEADERDRAGDROP},
-        {LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, 0x5001404D, 0},
+        {0, 0x50011045, 0},
+        {REPORT_MULTI_SELECT, 0x50011041, 0},
+        {REPORT_GRIDLINES, 0x50011045, LVS_EX_GRIDLINES},
+        {REPORT_CHECKBOXES, 0x50011045, LVS_EX_CHECKBOXES},
+        {REPORT_FULL_ROW, 0x50011045, LVS_EX_FULLROWSELECT},
+        {REPORT_HEADER_DRAG, 0x50011045, LVS_EX_HEADERDRAGDROP},
+        {LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, 0x5001504D, 0},
     };
     OpenParent();
     int32_t number = 10;
@@ -180,18 +186,20 @@ TEST_F(ReportList, RowsCountClearAndStartAgainAtRowZero) {
     EXPECT_EQ(Cell(list, 0, 0), "1") << "the first row after a clear is row 0";
 }
 
-TEST_F(ReportList, ANewListUnderTheNumberOfOneClosedWhileRowsArrivedHoldsBackAnew) {
+TEST_F(ReportList, AVisibleListShowsTheRowsThatArrivedAtItsNextTick) {
     OpenParent(true);
     HWND closed = CreateReportList(0, 5, 25, 590, 470, "Zahl", 50);
     AddControlRow(0, -1, "1");
-    ASSERT_EQ(SendMessageA(closed, REPORT_ASK_PAINTING_HELD_BACK, 0, 0), 1)
-        << "a row added to a visible list does not hold its painting back: nothing is tested";
+    ASSERT_EQ(SendMessageA(closed, LVM_GETITEMCOUNT, 0, 0), 0)
+        << "a visible list is told of each row at once: nothing is tested";
     DestroyWindow(closed);
     HWND list = CreateReportList(0, 5, 25, 590, 470, "Zahl", 50);
     AddControlRow(0, -1, "1");
+    AddControlRow(0, -1, "2");
     Pump(200);
-    EXPECT_EQ(SendMessageA(list, REPORT_ASK_PAINTING_HELD_BACK, 0, 0), 0)
-        << "the new list took the closed one's hold-back for its own and never ends it";
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2)
+        << "the list under the number of one closed while rows arrived never shows its rows";
+    EXPECT_EQ(Cell(list, 1, 0), "2");
 }
 
 TEST_F(ReportList, TheFocusedRowIsItsStateAndItsText) {
