@@ -301,6 +301,11 @@ LRESULT CALLBACK ReportListProcedure(HWND list, UINT message, WPARAM wParam, LPA
     if (TakeRowCommand(list, message, wParam, lParam)) {
         return 0;
     }
+    // Another program that asks the list learns of every row kept, not only those of the
+    // last tick.
+    if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && InSendMessage()) {
+        ShownStateOf(list);
+    }
     // The list view asks for no more rows once it is being destroyed.
     if (message == WM_NCDESTROY) {
         FreeListState(list);
