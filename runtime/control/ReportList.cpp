@@ -221,22 +221,21 @@ void AnswerDisplayInfo(const ReportListState* state, LVITEMA* item) {
     }
 }
 
-// Type-ahead: the first row from iStart on, wrapping when asked, whose column 0 is the
+// Type-ahead: the first row from `start` on, wrapping when asked, whose column 0 is the
 // text searched for or, for a partial search, begins with it; -1 when none.
-LRESULT FindRow(const ReportListState* state, const NMLVFINDITEMA* find) {
-    const char* wanted = find->lvfi.psz;
-    if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || wanted == nullptr) {
+LRESULT FindRow(const ReportListState* state, UINT flags, int32_t start, const char* wanted) {
+    if ((flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || wanted == nullptr) {
         return -1;
     }
     int32_t rows = state->rowsShown;
     int32_t wantedLength = lstrlenA(wanted);
-    int32_t start = find->iStart >= 0 && find->iStart < rows ? find->iStart : 0;
-    int32_t end = (find->lvfi.flags & LVFI_WRAP) != 0 ? start + rows : rows;
+    start = start >= 0 && start < rows ? start : 0;
+    int32_t end = (flags & LVFI_WRAP) != 0 ? start + rows : rows;
     for (int32_t turn = start; turn < end; turn++) {
         int32_t row = turn % rows;
         SIZE_T length;
         const char* cell = StoredCell(&state->rows, row, 0, &length);
-        bool partial = (find->lvfi.flags & LVFI_PARTIAL) != 0;
+        bool partial = (flags & LVFI_PARTIAL) != 0;
         if (static_cast<SIZE_T>(wantedLength) <= length &&
             (partial || length == static_cast<SIZE_T>(wantedLength)) &&
             CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, cell, wantedLength, wanted,
@@ -245,6 +244,17 @@ LRESULT FindRow(const ReportListState* state, const NMLVFINDITEMA* find) {
         }
     }
     return -1;
+}
+
+// The list view asks with the wide text it collected from the keys, whatever the owner's
+// notification format.
+LRESULT FindRowForKeys(const ReportListState* state, const NMLVFINDITEMW* find) {
+    char wanted[MAX_PATH];
+    if (find->lvfi.psz == nullptr || WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, wanted,
+                                                         sizeof wanted, nullptr, nullptr) == 0) {
+        return -1;
+    }
+    return FindRow(state, find->lvfi.flags, find->iStart, wanted);
 }
 
 // A click on a row's check box reaches the list view, which asks the owner to keep it.
@@ -272,8 +282,12 @@ LRESULT AnswerListNotification(const NMHDR* header) {
         AnswerDisplayInfo(state,
                           &reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item);
         return 0;
-    case LVN_ODFINDITEMA:
-        return FindRow(state, reinterpret_cast<const NMLVFINDITEMA*>(header));
+    case LVN_ODFINDITEMA: {
+        const NMLVFINDITEMA* find = reinterpret_cast<const NMLVFINDITEMA*>(header);
+        return FindRow(state, find->lvfi.flags, find->iStart, find->lvfi.psz);
+    }
+    case LVN_ODFINDITEMW:
+        return FindRowForKeys(state, reinterpret_cast<const NMLVFINDITEMW*>(header));
     case LVN_ITEMCHANGED:
         NoteCheckBox(state, reinterpret_cast<const NMLISTVIEW*>(header));
         return 0;
