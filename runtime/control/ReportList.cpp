@@ -23,8 +23,7 @@ constexpr UINT_PTR SHOW_TIMER = 0x2519;
 // The list view's own window procedure, the same for every list.
 WNDPROC ListViewProcedure;
 
-// The list's state once the list view knows every stored row, which it needs before it
-// can select, focus or remove one.
+// The list's state once the list view knows every stored row.
 ReportListState* ShownStateOf(HWND list) {
     ReportListState* state = ReportListStateOf(list);
     if (state != nullptr) {
@@ -66,7 +65,6 @@ int32_t FocusedRow(HWND list) {
 }
 
 void SelectRow(HWND list, int32_t row) {
-    ShownStateOf(list);
     if (row >= 0) {
         SetItemState(list, row, SELECTED_AND_FOCUSED, SELECTED_AND_FOCUSED);
         SetFocus(list);
@@ -134,7 +132,7 @@ bool IsStoredRow(const ReportListState* state, int32_t row) {
 }
 
 int32_t GetRowState(HWND list, int32_t row) {
-    ReportListState* state = ShownStateOf(list);
+    ReportListState* state = ReportListStateOf(list);
     int32_t bits = 0;
     if (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0) {
         bits |= ROW_SELECTED;
@@ -147,7 +145,7 @@ int32_t GetRowState(HWND list, int32_t row) {
 }
 
 void SetRowState(HWND list, int32_t row, int32_t bits) {
-    ReportListState* state = ShownStateOf(list);
+    ReportListState* state = ReportListStateOf(list);
     SetItemState(list, row, SELECTED_AND_FOCUSED,
                  (bits & ROW_SELECTED) != 0 ? SELECTED_AND_FOCUSED : 0);
     if (IsStoredRow(state, row)) {
@@ -189,14 +187,14 @@ void CALLBACK ShowTick(HWND list, UINT, UINT_PTR timer, DWORD) {
     ShowStoredRows(list, state);
 }
 
-// Under Wine every count a visible list view is told costs it a scroll-bar update and a
-// repaint of the new rows in view, far more than the row itself; the rows are therefore
-// told at the next tick. A hidden list, or one without a timer, is told at once.
+// Under Wine every count the list view is told costs it a scroll-bar update and a repaint
+// of the new rows in view, far more than the row itself; the rows are therefore told at the
+// next tick, or before the list answers a message. A list without a timer is told at once.
 void ShowRowsSoon(HWND list, ReportListState* state) {
     if (state->ticking) {
         return;
     }
-    if (IsWindowVisible(list) && SetTimer(list, SHOW_TIMER, SHOW_TICK_MS, ShowTick) != 0) {
+    if (SetTimer(list, SHOW_TIMER, SHOW_TICK_MS, ShowTick) != 0) {
         state->ticking = true;
         return;
     }
@@ -315,9 +313,8 @@ LRESULT CALLBACK ReportListProcedure(HWND list, UINT message, WPARAM wParam, LPA
     if (TakeRowCommand(list, message, wParam, lParam)) {
         return 0;
     }
-    // Another program that asks the list learns of every row kept, not only those of the
-    // last tick.
-    if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && InSendMessage()) {
+    // Whoever asks the list learns of every row kept, not only of those of the last tick.
+    if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT) {
         ShownStateOf(list);
     }
     // The list view asks for no more rows once it is being destroyed.

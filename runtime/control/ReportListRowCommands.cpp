@@ -69,7 +69,11 @@ int32_t NextSelectedRow(HWND list, int32_t after) {
 // false when AppHeap cannot hold it whole. The caller frees rows->text either way.
 bool BuildSelectedRowsText(RowsText* text, HWND list, const ReportRows* rows) {
     int32_t columns = ColumnCount(list);
-    for (int32_t row = NextSelectedRow(list, -1); row >= 0; row = NextSelectedRow(list, row)) {
+    // Asking for each selected row costs the list view a message; after a select-all every
+    // row is one.
+    bool all = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == rows->count;
+    for (int32_t row = NextSelectedRow(list, -1); row >= 0 && row < rows->count;
+         row = all ? row + 1 : NextSelectedRow(list, row)) {
         for (int32_t column = 0; column < columns; column++) {
             if (!AppendCell(text, rows, row, column) ||
                 !AppendBytes(text, column + 1 < columns ? "\t" : "\r\n",
@@ -130,8 +134,7 @@ void CopySelectedRows(HWND list, const ReportListState* state) {
 
 // The list view of a virtual list selects each row on its own, but tells the owner once;
 // each row would also redraw itself, which drawing held off for the while spares.
-void SelectAllRows(HWND list, ReportListState* state) {
-    ShowStoredRows(list, state);
+void SelectAllRows(HWND list) {
     LVITEMA item = {};
     item.stateMask = LVIS_SELECTED;
     item.state = LVIS_SELECTED;
@@ -184,7 +187,7 @@ void ShowRowMenu(HWND list, ReportListState* state, LPARAM where) {
     if (chosen == COPY_COMMAND) {
         CopySelectedRows(list, state);
     } else if (chosen == SELECT_ALL_COMMAND) {
-        SelectAllRows(list, state);
+        SelectAllRows(list);
     }
 }
 
@@ -208,7 +211,7 @@ bool TakeRowCommand(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
         return true;
     }
     if (IsControlShortcut(wParam, 'A')) {
-        SelectAllRows(list, state);
+        SelectAllRows(list);
         return true;
     }
     if (IsControlShortcut(wParam, 'C')) {
