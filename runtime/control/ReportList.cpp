@@ -5,6 +5,8 @@
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
 
+#include <string.h>
+
 namespace {
 // WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | LVS_REPORT. The
 // shared image lists belong to the runtime, so no list may destroy them.
@@ -201,13 +203,50 @@ void ShowRowsSoon(HWND list, ReportListState* state) {
     ShowStoredRows(list, state);
 }
 
+bool IsNumberPart(char c) {
+    return (c >= '0' && c <= '9') || c == '-';
+}
+
+// The mark of a cut cell: the ellipsis where the code page has it, else three dots.
+SIZE_T CutMark(char mark[4]) {
+    BOOL defaulted = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, 0, L"\u2026", 1, mark, 3, nullptr, &defaulted);
+    if (length < 1 || defaulted) {
+        memcpy(mark, "...", 4);
+        return 3;
+    }
+    mark[length] = 0;
+    return static_cast<SIZE_T>(length);
+}
+
+// A cell longer than the room the list view gives it ends after its last whole number and
+// the separator after it, then the mark: a number cut short would read as another one.
+void CopyCellToDraw(const ReportRows* rows, int32_t row, int32_t column, char* destination,
+                    SIZE_T capacity) {
+    SIZE_T length;
+    const char* cell = StoredCell(rows, row, column, &length);
+    char mark[4];
+    SIZE_T markLength = CutMark(mark);
+    if (cell == nullptr || length < capacity || capacity <= markLength) {
+        CopyStoredCell(rows, row, column, destination, capacity);
+        return;
+    }
+    // Where the last number that starts within the room starts, after its separator.
+    SIZE_T end = capacity - 1 - markLength;
+    while (end > 0 && !(IsNumberPart(cell[end]) && !IsNumberPart(cell[end - 1]))) {
+        end--;
+    }
+    memcpy(destination, cell, end);
+    memcpy(destination + end, mark, markLength + 1);
+}
+
 void AnswerDisplayInfo(const ReportListState* state, LVITEMA* item) {
     if (!IsStoredRow(state, item->iItem)) {
         return;
     }
     uint32_t rowState = state->rows.rows[item->iItem].state;
     if ((item->mask & LVIF_TEXT) != 0 && item->pszText != nullptr && item->cchTextMax > 0) {
-        CopyStoredCell(&state->rows, item->iItem, item->iSubItem, item->pszText,
+        CopyCellToDraw(&state->rows, item->iItem, item->iSubItem, item->pszText,
                        static_cast<SIZE_T>(item->cchTextMax));
     }
     if ((item->mask & LVIF_IMAGE) != 0) {

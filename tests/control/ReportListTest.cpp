@@ -280,6 +280,30 @@ TEST_F(ReportList, LongTextsAreCutToTheReadLimits) {
     EXPECT_EQ(ReadCell(0, 0, 0), text.substr(0, 9999)) << "column 0 as a cell, too";
 }
 
+TEST_F(ReportList, ACellTooLongToDrawEndsAfterItsLastWholeNumberWithAMark) {
+    HWND list = OpenApplicationList();
+    std::string divisors = "1";
+    for (int d = 2; d <= 720720; d++) {
+        divisors += 720720 % d == 0 ? ", " + std::to_string(d) : "";
+    }
+    AddControlRow(0, -1, ("720720\n2, 2, 2, 2, 3, 3, 5, 7, 11, 13\n" + divisors).c_str());
+    // The room Wine's list view gives a cell it draws.
+    char drawn[1024] = {};
+    LVITEMA item = {};
+    item.iSubItem = 2;
+    item.pszText = drawn;
+    item.cchTextMax = sizeof drawn;
+    SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+    std::string text = drawn;
+    size_t separator = text.rfind(", ");
+    ASSERT_NE(separator, std::string::npos) << text;
+    EXPECT_EQ(text.substr(0, separator + 2), divisors.substr(0, separator + 2))
+        << "the cell drawn does not end with a whole divisor";
+    EXPECT_TRUE(text.substr(separator + 2) == "\x85" || text.substr(separator + 2) == "...")
+        << "the cut is not marked: " << text.substr(separator);
+    EXPECT_EQ(ReadCell(0, 0, 2), divisors) << "the cell read for a copy is not whole";
+}
+
 TEST_F(ReportList, CheckboxesAndSelectionAreTheRowStateBits) {
     OpenParent();
     HWND list = CreateReportListWithFlags(3, 5, 25, 590, 200, "Zahl", 50, REPORT_CHECKBOXES);
