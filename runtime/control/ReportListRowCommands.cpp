@@ -13,6 +13,8 @@ namespace {
 constexpr UINT COPY_COMMAND = 1;
 constexpr UINT SELECT_ALL_COMMAND = 2;
 constexpr SIZE_T FIRST_TEXT_CAPACITY = 65536;
+constexpr int32_t CLIPBOARD_TRIES = 20;
+constexpr DWORD CLIPBOARD_WAIT_MS = 10;
 
 // The rows' text while it is built on AppHeap: one line per row, a tab between the cells.
 struct RowsText {
@@ -85,6 +87,20 @@ bool BuildSelectedRowsText(RowsText* text, HWND list, const ReportRows* rows) {
     return AppendBytes(text, "", 1);
 }
 
+// Another program that reads the clipboard holds it open for a moment; the copy waits up to
+// CLIPBOARD_TRIES * CLIPBOARD_WAIT_MS for it rather than fail.
+bool OpenClipboardSoon(HWND list) {
+    for (int32_t attempt = 1;; attempt++) {
+        if (OpenClipboard(list)) {
+            return true;
+        }
+        if (attempt == CLIPBOARD_TRIES) {
+            return false;
+        }
+        Sleep(CLIPBOARD_WAIT_MS);
+    }
+}
+
 // Hands the text to the clipboard as CF_TEXT; the system makes the Unicode form from it.
 // The clipboard is emptied only once the text is whole in its block.
 // Null when the clipboard took the text, else the message to show.
@@ -96,7 +112,7 @@ const char* PutOnClipboard(HWND list, const RowsText* rows, const ReportCommandT
     memcpy(GlobalLock(block), rows->text, rows->length);
     GlobalUnlock(block);
     bool taken = false;
-    if (OpenClipboard(list)) {
+    if (OpenClipboardSoon(list)) {
         EmptyClipboard();
         taken = SetClipboardData(CF_TEXT, block) != nullptr;
         CloseClipboard();
