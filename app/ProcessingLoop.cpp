@@ -24,6 +24,14 @@ StringSlot factorText;
 StringSlot divisorText;
 // The running flag as the enabled states last showed it.
 int32_t runningShown;
+
+const ReportCommandTexts LIST_COMMAND_TEXTS = {
+    .copyItem = L"&Kopieren",
+    .selectAllItem = L"&Alles ausw\u00e4hlen",
+    .noMemoryForCopy = "Der Speicher reicht nicht aus, um die markierten Zeilen zu kopieren. Die "
+                       "Zwischenablage bleibt, wie sie war.",
+    .clipboardRefused = "Die Zwischenablage hat die markierten Zeilen nicht angenommen.",
+};
 } // namespace
 
 bool CreateMainWindow() {
@@ -45,6 +53,7 @@ bool CreateMainWindow() {
     CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50, REPORT_MULTI_SELECT);
     AddReportColumn(RESULT_LIST, 1, "Primfaktoren", 200);
     AddReportColumn(RESULT_LIST, 2, "Teiler", 336);
+    SetReportCommandTexts(RESULT_LIST, &LIST_COMMAND_TEXTS);
     // Enter in a field runs the range, as the default button of a form does.
     SetDefaultButton(MAIN_WINDOW, START_BUTTON);
     FocusChild(MAIN_WINDOW, FIRST_FIELD);

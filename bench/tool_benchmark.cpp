@@ -23,12 +23,13 @@
 using namespace automation;
 
 namespace {
-constexpr int RATE_ROWS = 20000;
+constexpr int RATE_ROWS = 40000;
 constexpr int RATE_TURNS = 3;
 // The bare loop pays a repaint for every row: a few hundred rows give its rate.
 constexpr int BARE_ROWS = 600;
 constexpr int MEMORY_ROWS = 100000;
 constexpr int COPY_ROWS = 100000;
+constexpr int LARGE_ROWS = 300000;
 constexpr int LONG_ROWS = 150000;
 constexpr int32_t LARGEST = 2147483647;
 constexpr int IDLE_TURNS = 20000;
@@ -255,11 +256,11 @@ void RowRates(bool withBareLoop) {
         }
         rates[range] = tool;
         if (range == 0) {
-            Print("(1) rows 1..20000: tool %.0f rows/s (%.2f s), limit loop %.0f rows/s; "
+            Print("(1) rows 1..40000: tool %.0f rows/s (%.2f s), limit loop %.0f rows/s; "
                   "tool / limit = %.2f\n",
                   tool, seconds, limit, tool / limit);
         } else {
-            Print("    the 20000 rows %.0f..2147483647: tool %.0f rows/s (%.2f s), limit loop "
+            Print("    the 40000 rows %.0f..2147483647: tool %.0f rows/s (%.2f s), limit loop "
                   "%.0f rows/s; tool / limit = %.2f\n",
                   first, tool, seconds, limit, tool / limit);
         }
@@ -270,7 +271,7 @@ void RowRates(bool withBareLoop) {
                   bare, BARE_ROWS, tool / bare);
         }
     }
-    Print("    rows below 2^31 / rows of 1..20000 = %.2f\n", rates[1] / rates[0]);
+    Print("    rows below 2^31 / rows of 1..40000 = %.2f\n", rates[1] / rates[0]);
     Print("    (limit loop: one PeekMessageA, LVM_INSERTITEMA and two LVM_SETITEMTEXTA a row, "
           "drawing off until its one paint at the end; each rate the best of %.0f turns, the "
           "tool's and the loop's taken in turn)\n",
@@ -288,7 +289,6 @@ struct ListProbe {
     WNDPROC listProcedure;
     HHOOK hook;
     bool tickTaken;
-    bool drawingTurnedOff;
     bool clientDrawn;
 };
 ListProbe probe;
@@ -303,9 +303,7 @@ LRESULT CALLBACK SeeTakenMessage(int code, WPARAM removal, LPARAM lParam) {
 }
 
 LRESULT CALLBACK SeeListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SETREDRAW && wParam == FALSE) {
-        probe.drawingTurnedOff = true;
-    } else if (message == WM_PRINTCLIENT || message == WM_PAINT) {
+    if (message == WM_PRINTCLIENT || message == WM_PAINT) {
         probe.clientDrawn = true;
     }
     return CallWindowProcA(probe.listProcedure, list, message, wParam, lParam);
@@ -361,7 +359,7 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
 
     // Polls that took a tick of the list's timer: those that drew the whole list, those
     // that drew its scroll bar alone (its scroll box moved), and those that drew nothing.
-    Part poll, wholeList, scrollBar, tickAlone, states, texts, rowMessages, holdBackStart;
+    Part poll, wholeList, scrollBar, tickAlone, states, texts, rowMessages;
     StringSlot factors = nullptr;
     StringSlot divisors = nullptr;
     const int32_t runningStates[][2] = {
@@ -403,11 +401,10 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
         SealScratch();
         double t3 = NowMs();
         texts.Add(t2, t3);
-        probe.drawingTurnedOff = false;
         AddControlRow(RESULT_LIST, -1, text);
         double t4 = NowMs();
         ReleaseScratch(text);
-        (probe.drawingTurnedOff ? holdBackStart : rowMessages).Add(t3, t4);
+        rowMessages.Add(t3, t4);
     }
     double runMs = NowMs() - start;
     // The paint after the last row, as an idle tool takes it: the tick that drew the list.
@@ -430,7 +427,6 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
     auto beyondPoll = [&](const Part& part) { return part.us - part.count * poll.Mean(); };
     double paintsUs = beyondPoll(wholeList) + beyondPoll(scrollBar);
     double paints = wholeList.count + scrollBar.count;
-    double holdBackExtraUs = holdBackStart.us - holdBackStart.count * rowMessages.Mean();
     printf("(2) where a running turn's time goes, its steps timed one by one in this process, "
            "%s: ",
            name);
@@ -449,11 +445,6 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
           tickAlone.count,
           tickAlone.count != 0 ? beyondPoll(tickAlone) / tickAlone.count / 1000.0 : 0,
           beyondPoll(tickAlone) / rows);
-    Print("    drawing held back anew (timer set, drawing off): %.0f times, %.2f ms each beyond a "
-          "row's messages; a row's share %.1f us\n",
-          holdBackStart.count,
-          holdBackStart.count != 0 ? holdBackExtraUs / holdBackStart.count / 1000.0 : 0,
-          holdBackExtraUs / rows);
     Print("    the paint after the last row: %.2f ms\n", lastPaintMs);
 }
 
@@ -562,6 +553,7 @@ void TurnCost() {
 struct Memory {
     double privateUsage;
     double committedPrivate;
+    double resident; // the working set
 };
 
 Memory MemoryOf(HANDLE process) {
@@ -571,6 +563,7 @@ Memory MemoryOf(HANDLE process) {
     if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                              sizeof counters)) {
         memory.privateUsage = static_cast<double>(counters.PrivateUsage);
+        memory.resident = static_cast<double>(counters.WorkingSetSize);
     }
     memory.committedPrivate = CommittedPrivateBytes(process);
     return memory;
@@ -615,16 +608,20 @@ void MemoryPerRow(const char* rows, int32_t first) {
     double characters = MeanRowCharacters(first, MEMORY_ROWS);
     double perRow = (filled.committedPrivate - start.committedPrivate) / MEMORY_ROWS;
     double usagePerRow = (filled.privateUsage - start.privateUsage) / MEMORY_ROWS;
-    // The list keeps its texts as UTF-16, a zero after each of the three: the same bytes
-    // in a 32-bit process. The rest is item records, pointers and heap block headers,
-    // about half as large there.
-    double textBytes = 2 * (characters + 3);
+    // The runtime keeps the texts a byte a character, a line feed or zero after each of
+    // the three: the same bytes in a 32-bit process. The rest is row records and heap block
+    // headers, about half as large there.
+    double textBytes = characters + 3;
     double estimate32 = textBytes + (perRow - textBytes) / 2;
     double room = ADDRESS_SPACE_32 - start.committedPrivate;
     printf("(4) %s, 100000 rows:\n", rows);
     Print("    %.0f private bytes per row (committed private pages; PrivateUsage gives %.0f), "
           "%.1f characters a row\n",
           perRow, usagePerRow, characters);
+    Print("    resident growth %.0f bytes per row (the working set: %.1f MB at start, %.1f MB with "
+          "the rows)\n",
+          (filled.resident - start.resident) / MEMORY_ROWS, start.resident / 1e6,
+          filled.resident / 1e6);
     Print("    the tool at start %.1f MB, with the rows %.1f MB, after Clear %.1f MB\n",
           start.committedPrivate / 1e6, filled.committedPrivate / 1e6,
           cleared.committedPrivate / 1e6);
@@ -644,13 +641,10 @@ void IdleProcessorTime() {
           IDLE_MS / 1000.0);
 }
 
-// Copying 100,000 rows as a user does it: a click on the first row, Ctrl+A, Ctrl+C. The copy
-// is timed from the key to the clipboard's change; the time xdotool takes to send a key that
-// does nothing is given beside it.
-void CopyTime() {
-    ToolProcess tool;
-    LaunchIdleTool(&tool);
-    RunToEnd(&tool, 1, COPY_ROWS, 900000);
+// Copying the rows 1..`rows` of a tool that holds them as a user does it: a click on the
+// first row, Ctrl+A, Ctrl+C. The copy is timed from the key to the clipboard's change; the
+// time xdotool takes to send a key that does nothing is given beside it.
+void CopyRows(ToolProcess& tool, int rows) {
     RECT list = {};
     GetWindowRect(tool.Control(RESULT_LIST), &list);
     auto selected = [&] {
@@ -664,7 +658,7 @@ void CopyTime() {
         GiveUp("a click on the list selected no row");
     }
     double start = NowMs();
-    if (!tool.PressKeys("ctrl+a") || !WaitUntil([&] { return selected() == COPY_ROWS; }, 60000)) {
+    if (!tool.PressKeys("ctrl+a") || !WaitUntil([&] { return selected() == rows; }, 60000)) {
         GiveUp("Ctrl+A did not select every row");
     }
     double selectMs = NowMs() - start;
@@ -692,17 +686,85 @@ void CopyTime() {
     double keyMs = NowMs() - start;
     std::string text;
     if (!WaitUntil([&] { return (text = ClipboardText()) != "<busy>"; }, 5000) ||
-        std::count(text.begin(), text.end(), '\n') != COPY_ROWS) {
+        std::count(text.begin(), text.end(), '\n') != rows) {
         GiveUp("the clipboard does not hold a line for every row");
     }
-    Print("(7) copying rows 1..100000: Ctrl+C to the clipboard %.2f s (sending a key alone "
+    Print("(7) copying rows 1..%.0f: Ctrl+C to the clipboard %.2f s (sending a key alone "
           "%.2f s), %.1f MB of text; Ctrl+A selected them in %.2f s\n",
-          copyMs / 1000.0, keyMs / 1000.0, static_cast<double>(text.size()) / 1e6,
+          rows, copyMs / 1000.0, keyMs / 1000.0, static_cast<double>(text.size()) / 1e6,
           selectMs / 1000.0);
     printf("    the cursor %s while the copy lasted, and showed %s after it\n",
            cursorChanged ? "changed" : "did not change",
            cursorShown() == before ? "the one from before" : "another");
     fflush(stdout);
+}
+
+void CopyTime() {
+    ToolProcess tool;
+    LaunchIdleTool(&tool);
+    RunToEnd(&tool, 1, COPY_ROWS, 900000);
+    CopyRows(tool, COPY_ROWS);
+}
+
+// Another program's questions to the tool while it works: the list's row count asked every
+// 10 ms from a thread of this process, the longest wait for an answer noted.
+struct Questioner {
+    HWND list;
+    volatile bool stop;
+    double longestMs;
+    int unanswered;
+    int asked;
+};
+
+DWORD WINAPI AskRowCount(void* parameter) {
+    Questioner* questioner = static_cast<Questioner*>(parameter);
+    while (!questioner->stop) {
+        DWORD_PTR rows = 0;
+        double start = NowMs();
+        if (SendMessageTimeoutA(questioner->list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000,
+                                &rows) == 0) {
+            questioner->unanswered++;
+        }
+        questioner->longestMs = std::max(questioner->longestMs, NowMs() - start);
+        questioner->asked++;
+        Sleep(10);
+    }
+    return 0;
+}
+
+// A list of 300,000 rows: Ctrl+A then Ctrl+C, Clear while another program asks the list its
+// row count, and, filled again, the close box until the process has ended.
+void LargeList() {
+    ToolProcess tool;
+    LaunchIdleTool(&tool);
+    RunToEnd(&tool, 1, LARGE_ROWS, 900000);
+    CopyRows(tool, LARGE_ROWS);
+    Questioner questioner = {tool.Control(RESULT_LIST), false, 0, 0, 0};
+    HANDLE thread = CreateThread(nullptr, 0, AskRowCount, &questioner, 0, nullptr);
+    Sleep(100);
+    double start = NowMs();
+    if (thread == nullptr || !tool.Click(CLEAR_BUTTON) ||
+        !WaitUntil([&] { return tool.RowCount() == 0; }, 600000)) {
+        GiveUp("Clear did not empty the list of 300000 rows");
+    }
+    double clearMs = NowMs() - start;
+    Sleep(200);
+    questioner.stop = true;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    Print("(8) Clear of rows 1..300000: %.3f s from the click; "
+          "the list's row count asked %.0f times meanwhile, longest answer %.1f ms, %.0f "
+          "unanswered within 5 s\n",
+          clearMs / 1000.0, questioner.asked, questioner.longestMs, questioner.unanswered);
+    RunToEnd(&tool, 1, LARGE_ROWS, 900000);
+    start = NowMs();
+    DWORD exitCode = 0;
+    if (!tool.ClickCloseBox() || !tool.WaitForExit(600000, &exitCode)) {
+        GiveUp("the close box did not end the tool with 300000 rows");
+    }
+    Print("    the close box with rows 1..300000: the process ended %.3f s after the click, exit "
+          "code %.0f\n",
+          (NowMs() - start) / 1000.0, exitCode);
 }
 
 void ExecutableSize(const char* relativePath) {
@@ -718,20 +780,24 @@ void ExecutableSize(const char* relativePath) {
 } // namespace
 
 // With the argument "rows", only the row figures: the rates, the breakdown and the long run;
-// with "copy", only the copy of 100,000 rows.
+// with "copy", only the copy of 100,000 rows; with "large", only the list of 300,000 rows.
 void MainProgram() {
     bool rowsOnly = strstr(GetCommandLineA(), " rows") != nullptr;
     if (strstr(GetCommandLineA(), " copy") != nullptr) {
         CopyTime();
         ExitProcess(0);
     }
+    if (strstr(GetCommandLineA(), " large") != nullptr) {
+        LargeList();
+        ExitProcess(0);
+    }
     if (!rowsOnly) {
         TurnCost();
     }
     RowRates(!rowsOnly);
-    TurnBreakdown("rows 1..20000, the list at its top", 1, RATE_ROWS, 0);
-    TurnBreakdown("rows 1..20000, the list scrolled to its end at row 3000", 1, RATE_ROWS, 3000);
-    TurnBreakdown("the 20000 rows below 2^31, the list at its top", FirstBelowLargest(RATE_ROWS),
+    TurnBreakdown("rows 1..40000, the list at its top", 1, RATE_ROWS, 0);
+    TurnBreakdown("rows 1..40000, the list scrolled to its end at row 3000", 1, RATE_ROWS, 3000);
+    TurnBreakdown("the 40000 rows below 2^31, the list at its top", FirstBelowLargest(RATE_ROWS),
                   RATE_ROWS, 0);
     LateAgainstEarly();
     if (rowsOnly) {
@@ -741,6 +807,7 @@ void MainProgram() {
     MemoryPerRow("the numbers below 2^31", FirstBelowLargest(MEMORY_ROWS));
     IdleProcessorTime();
     CopyTime();
+    LargeList();
     ExecutableSize("build/i686/primfaktoren.exe");
     ExecutableSize("build/x86_64/primfaktoren.exe");
     ExitProcess(0);

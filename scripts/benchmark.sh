@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Prints every benchmark figure in one run: the 64-bit twin's factor and divisor text
 # benchmark, its tool benchmark (row rates against the bare per-row loop, the turn without
-# a row, private bytes per row, idle processor time, the copy of 100,000 rows, executable
-# sizes) and its memory benchmark, then the memory benchmark of the 32-bit build, natively
-# or emulated as scripts/wine32.sh can. Everything runs on an Xvfb of its own. Build first
-# with scripts/build.sh; run as root.
+# a row, private bytes and resident growth per row, idle processor time, the copy of
+# 100,000 rows, a list of 300,000 rows, executable sizes) and its memory benchmark, then
+# the memory benchmark of the 32-bit build, natively or emulated as scripts/wine32.sh can.
+# Everything runs on an Xvfb of its own. Build first with scripts/build.sh; run as root.
 #   benchmark.sh            all of it
 #   benchmark.sh rows       only the row figures of the tool benchmark: the tool against
 #                           the limit loop, where a running turn's time goes, and the rate
 #                           late in a long run against early (about a minute)
-#   benchmark.sh capacity   only the 32-bit run that adds rows until the list can take no
-#                           more (about an hour under emulation)
+#   benchmark.sh capacity   only the 32-bit run of the rows 1..10,000,000, or as many as
+#                           fit (about half an hour natively)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

@@ -29,26 +29,20 @@ struct ControlOps {
     void (*SetCell)(HWND control, int32_t row, const char* text, int32_t column) = nullptr;
 };
 
-// A report list's painting while rows arrive faster than it could paint each one: its
-// drawing is held back and a timer on the list paints every third tick. All zero while the
-// list paints as usual.
-struct ReportPainting {
-    bool heldBack;      // drawing is off and the list's timer ticks
-    bool clientChanged; // since the last paint, something besides the vertical scroll bar may
-                        // have changed in the client, so the next paint draws the list whole
-    int32_t ticks;      // ticks since the last paint: 0, 1 or 2
-    int32_t rowsAtTick; // the row count at the last tick, or before the burst's first row
-};
-
 struct ControlRecord {
     HWND handle;
     const ControlOps* ops;
-    ReportPainting painting; // report lists only
 };
 
-// Sent to a report list, from this process or another: 1 while it holds its painting back,
-// 0 once it paints as usual, after the tick that drew it whole following the last row.
-constexpr UINT REPORT_ASK_PAINTING_HELD_BACK = WM_APP;
+// The texts of a report list's row commands, in the application's language: the menu's
+// two items (wide, so that any character shows whatever the system's code page) and the
+// messages of a copy that failed.
+struct ReportCommandTexts {
+    const wchar_t* copyItem;
+    const wchar_t* selectAllItem;
+    const char* noMemoryForCopy;
+    const char* clipboardRefused;
+};
 
 // Edit field flag: no sunken client edge.
 constexpr uint32_t EDIT_NO_EDGE = 0x20000;
@@ -72,10 +66,6 @@ constexpr int32_t MAX_CONTROL_NUMBER = 65535;
 
 // Called once by start-up, before the window runtime.
 void InitControlRuntime();
-
-// True when `window` is the window of the control that holds `number` and that control is
-// enabled: only then can a command or notification naming the number have come from it.
-bool IsEnabledControlWindow(int32_t number, HWND window);
 
 // Sets the parent of every control created from now on; returns the handle.
 HWND SetControlParent(HWND parent);
@@ -119,10 +109,9 @@ void ReadControlCell(int32_t number, int32_t row, int32_t column);
 // A null text counts as "".
 void SetControlCell(int32_t number, int32_t row, const char* text, int32_t column);
 
-// Each returns the new control's window handle, null on failure. A visible report list
-// holds back its painting while rows arrive and shows them at most every 40 ms, through a
-// timer on the list that the thread's message loop dispatches like any other message;
-// once rows stop, it is painted whole within that time.
+// Each returns the new control's window handle, null on failure. A report list keeps its
+// rows itself; a visible one shows the rows that arrived 20 times a second, through a timer
+// on the list that the thread's message loop dispatches like any other message.
 HWND CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                   const char* caption);
 HWND CreateEditField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -135,3 +124,6 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
                                const char* columnTitle, int32_t columnWidth, uint32_t flags);
 // Adds column `index` (1, 2, ...) to the report list `number`.
 void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t width);
+// Gives the report list `number` the texts of its row commands; the list keeps the
+// pointer, so the texts must last as long as the list.
+void SetReportCommandTexts(int32_t number, const ReportCommandTexts* texts);

@@ -14,6 +14,7 @@ HIMAGELIST SmallImageList;
 ImageCacheEntry* ImageCache;
 int32_t ImageCacheCount;
 int32_t ImageCacheCapacity;
+int32_t ListProcedureDepth;
 
 void InitControlRuntime() {
     ControlTable = ControlTableState{};
@@ -25,6 +26,7 @@ void InitControlRuntime() {
     ImageCache = nullptr;
     ImageCacheCount = 0;
     ImageCacheCapacity = 0;
+    ListProcedureDepth = 0;
 
     ControlTable.records = static_cast<ControlRecord*>(HeapAlloc(
         AppHeap, HEAP_ZERO_MEMORY,

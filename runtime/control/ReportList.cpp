@@ -1,74 +1,53 @@
-// The report list: a list view in report mode whose rows travel as one text, a line feed
-// between the columns.
+// The report list: a virtual list view in report mode that shows the rows the runtime keeps,
+// each of which travels as one text with a line feed between the columns.
 #include "runtime/control/ControlState.h"
 
 #include "runtime/core/Core.h"
+#include "runtime/window/Window.h"
 
 #include <string.h>
 
 namespace {
-// WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_SHAREIMAGELISTS | LVS_REPORT. The shared image
-// lists belong to the runtime, so no list may destroy them.
-constexpr uint32_t REPORT_LIST_STYLE = 0x50010041;
+// WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_OWNERDATA | LVS_SHAREIMAGELISTS | LVS_REPORT. The
+// shared image lists belong to the runtime, so no list may destroy them.
+constexpr uint32_t REPORT_LIST_STYLE = 0x50011041;
 // A row's column 0 read by ReadText, and any cell read by ReadCell, may take this much of
 // ScratchBuffer, the zero included.
 constexpr int32_t ROW_TEXT_LIMIT = 60000;
 constexpr int32_t CELL_TEXT_LIMIT = 10000;
 constexpr UINT SELECTED_AND_FOCUSED = LVIS_SELECTED | LVIS_FOCUSED;
-constexpr UINT STATE_IMAGE_EMPTY_BOX = 0x1000;
-constexpr UINT STATE_IMAGE_CHECKED_BOX = 0x2000;
-// While rows arrive the list is looked at every tick, and painted every PAINT_TICKS ticks:
-// 16 times a second, and still more than 10 when a busy machine delays the ticks. A tick
-// that finds no new row, 20 to 40 ms after the last one, draws it whole.
-constexpr UINT PAINT_TICK_MS = 20;
-constexpr int32_t PAINT_TICKS = 3;
-// The list's timer while its painting is held back. Wine's list view numbers its own
+// While rows arrive at a visible list, the list view is told the new count 20 times a
+// second; a tick that finds no new row stops the timer. Wine's list view numbers its own
 // timers by the addresses of its data, which are never this small odd number.
-constexpr UINT_PTR PAINT_TIMER = 0x2519;
+constexpr UINT SHOW_TICK_MS = 50;
+constexpr UINT_PTR SHOW_TIMER = 0x2519;
 
-// Cuts text at its first line feed; returns where the rest starts (at the terminating
-// zero when there is no line feed).
-char* CutAtLineFeed(char* text) {
-    char* place = text;
-    while (*place != 0 && *place != '\n') {
-        place++;
+// The list view's own window procedure, the same for every list.
+WNDPROC ListViewProcedure;
+
+// The list's state once the list view knows every stored row.
+ReportListState* ShownStateOf(HWND list) {
+    ReportListState* state = ReportListStateOf(list);
+    if (state != nullptr) {
+        ShowStoredRows(list, state);
     }
-    if (*place == '\n') {
-        *place++ = 0;
-    }
-    return place;
+    return state;
 }
 
 // Appends the text of one cell at the scratch cursor, limited to `limit` bytes and to the
-// room left; the empty text when the list cannot give it.
-void ReadItemText(HWND list, int32_t row, int32_t column, int32_t limit) {
+// room left; the empty text for a cell that does not exist.
+void ReadCellText(HWND list, int32_t row, int32_t column, int32_t limit) {
     int32_t room = ScratchRoom();
     if (room == 0) {
         return;
     }
-    *ScratchCursor = 0;
-    if (row < 0) {
-        return;
-    }
-    int32_t capacity = room < limit ? room : limit;
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = ScratchCursor;
-    item.cchTextMax = capacity;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ||
-        item.pszText == nullptr) {
+    ReportListState* state = ReportListStateOf(list);
+    if (state == nullptr) {
         *ScratchCursor = 0;
         return;
     }
-    // The list may answer with a pointer to a text of its own instead of filling ours.
-    size_t length = strnlen(item.pszText, static_cast<size_t>(capacity - 1));
-    if (item.pszText != ScratchCursor) {
-        memmove(ScratchCursor, item.pszText, length);
-    }
-    ScratchCursor += length;
-    *ScratchCursor = 0;
+    ScratchCursor += CopyStoredCell(&state->rows, row, column, ScratchCursor,
+                                    static_cast<SIZE_T>(room < limit ? room : limit));
 }
 
 void SetItemState(HWND list, int32_t row, UINT mask, UINT state) {
@@ -78,13 +57,8 @@ void SetItemState(HWND list, int32_t row, UINT mask, UINT state) {
     SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-void SetItemText(HWND list, int32_t row, int32_t column, const char* text) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+void RedrawRow(HWND list, int32_t row) {
+    SendMessageA(list, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
 }
 
 int32_t FocusedRow(HWND list) {
@@ -102,19 +76,26 @@ void SelectRow(HWND list, int32_t row) {
 }
 
 void ReadFocusedRowText(HWND list) {
-    ReadItemText(list, FocusedRow(list), 0, ROW_TEXT_LIMIT);
+    ReadCellText(list, FocusedRow(list), 0, ROW_TEXT_LIMIT);
 }
 
+// The row keeps its state and image; the caller's text is cut at its line feeds.
 void SetFocusedRowText(HWND list, char* text) {
+    ReportListState* state = ReportListStateOf(list);
     int32_t row = FocusedRow(list);
-    if (row < 0) {
+    if (state == nullptr || row < 0 || row >= state->rows.count) {
         return;
     }
-    char empty[1] = {0};
-    char* first = text != nullptr ? text : empty;
-    char* rest = CutAtLineFeed(first);
-    SetItemText(list, row, 0, first);
-    SetRowCells(list, row, rest);
+    int32_t replacement;
+    if (InsertStoredRow(&state->rows, row, text, state->rows.rows[row].state, &replacement)) {
+        RemoveStoredRow(&state->rows, row + 1);
+        RedrawRow(list, row);
+    }
+    for (char* place = text; place != nullptr && *place != 0; place++) {
+        if (*place == '\n') {
+            *place = 0;
+        }
+    }
 }
 
 bool AddRow(HWND list, int32_t position, const char* text) {
@@ -122,215 +103,70 @@ bool AddRow(HWND list, int32_t position, const char* text) {
 }
 
 void RemoveRow(HWND list, int32_t row) {
+    ReportListState* state = ShownStateOf(list);
+    if (state == nullptr || row < 0 || row >= state->rows.count) {
+        return;
+    }
+    RemoveStoredRow(&state->rows, row);
+    // The list view moves the selection and the focus below the row up with the rows.
+    state->rowsShown--;
     SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 void ClearRows(HWND list) {
+    ReportListState* state = ReportListStateOf(list);
+    if (state == nullptr) {
+        return;
+    }
+    ClearStoredRows(&state->rows);
+    state->rowsShown = 0;
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
 }
 
 int32_t CountRows(HWND list) {
-    return static_cast<int32_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    ReportListState* state = ReportListStateOf(list);
+    return state != nullptr ? state->rows.count : 0;
+}
+
+bool IsStoredRow(const ReportListState* state, int32_t row) {
+    return state != nullptr && row >= 0 && row < state->rows.count;
 }
 
 int32_t GetRowState(HWND list, int32_t row) {
+    ReportListState* state = ReportListStateOf(list);
     int32_t bits = 0;
     if (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0) {
         bits |= ROW_SELECTED;
     }
     LRESULT extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    if ((extended & LVS_EX_CHECKBOXES) != 0) {
-        LRESULT state =
-            SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
-        // State image 1 is the empty box; anything else counts as checked.
-        if (((state & LVIS_STATEIMAGEMASK) >> 12) != 1) {
-            bits |= ROW_CHECKED;
-        }
+    if ((extended & LVS_EX_CHECKBOXES) != 0 && IsStoredRow(state, row)) {
+        bits |= static_cast<int32_t>(state->rows.rows[row].state) & ROW_CHECKED;
     }
     return bits;
 }
 
 void SetRowState(HWND list, int32_t row, int32_t bits) {
+    ReportListState* state = ReportListStateOf(list);
     SetItemState(list, row, SELECTED_AND_FOCUSED,
                  (bits & ROW_SELECTED) != 0 ? SELECTED_AND_FOCUSED : 0);
-    SetItemState(list, row, LVIS_STATEIMAGEMASK,
-                 (bits & ROW_CHECKED) != 0 ? STATE_IMAGE_CHECKED_BOX : STATE_IMAGE_EMPTY_BOX);
+    if (IsStoredRow(state, row)) {
+        uint32_t& rowState = state->rows.rows[row].state;
+        rowState = (rowState & ~static_cast<uint32_t>(ROW_CHECKED)) |
+                   (static_cast<uint32_t>(bits) & ROW_CHECKED);
+        RedrawRow(list, row);
+    }
 }
 
 void ReadCell(HWND list, int32_t row, int32_t column) {
-    ReadItemText(list, row, column, CELL_TEXT_LIMIT);
+    ReadCellText(list, row, column, CELL_TEXT_LIMIT);
 }
 
 void SetCell(HWND list, int32_t row, const char* text, int32_t column) {
-    SetItemText(list, row, column, text != nullptr ? text : "");
-}
-
-// WM_SETREDRAW that leaves WS_VISIBLE as it was. Wine's list view keeps the message to
-// itself; Windows' list view passes it on to the default processing, which clears the bit
-// when drawing goes off (the list would then leave the Tab order and read as hidden,
-// though it stays on the screen) and sets it when drawing comes back (a hidden list would
-// show).
-void SetListRedraw(HWND list, BOOL redraw) {
-    LONG_PTR before = GetWindowLongPtrA(list, GWL_STYLE);
-    SendMessageA(list, WM_SETREDRAW, redraw, 0);
-    LONG_PTR after = GetWindowLongPtrA(list, GWL_STYLE);
-    if (((before ^ after) & WS_VISIBLE) != 0) {
-        SetWindowLongPtrA(list, GWL_STYLE, (after & ~WS_VISIBLE) | (before & WS_VISIBLE));
+    ReportListState* state = ReportListStateOf(list);
+    if (state != nullptr && ReplaceStoredCell(&state->rows, row, column, text)) {
+        RedrawRow(list, row);
     }
-}
-
-// Draws the list whole, frame, scroll bars and header included, as a full repaint draws
-// it; its drawing is on.
-void PaintWhole(HWND list) {
-    RedrawWindow(list, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
-// The painting state that the list's record keeps; null for a list that its number does not
-// lead to, as while it is being created.
-ReportPainting* PaintingOf(HWND list) {
-    ControlRecord* record = WritableControlRecord(GetDlgCtrlID(list));
-    return record != nullptr && record->handle == list ? &record->painting : nullptr;
-}
-
-// The scroll box of the list's vertical scroll bar, where the screen shows it.
-void ScrollBoxOf(HWND list, SCROLLBARINFO* box) {
-    box->cbSize = sizeof *box;
-    GetScrollBarInfo(list, OBJID_VSCROLL, box);
-}
-
-// Sets the range of the vertical scroll bar as the list does when its drawing comes on.
-// The bar is drawn only when its box moves or changes size: at the top of a long list the
-// box sits there at its least size whatever the rows.
-void ShowRowsInScrollBar(HWND list, int32_t rows, int32_t perPage) {
-    SCROLLINFO bar = {};
-    bar.cbSize = sizeof bar;
-    bar.fMask = SIF_RANGE | SIF_PAGE;
-    bar.nMax = rows - 1;
-    bar.nPage = static_cast<UINT>(perPage);
-    SCROLLBARINFO before = {};
-    ScrollBoxOf(list, &before);
-    SetScrollInfo(list, SB_VERT, &bar, FALSE);
-    SCROLLBARINFO after = {};
-    ScrollBoxOf(list, &after);
-    if (after.xyThumbTop != before.xyThumbTop || after.xyThumbBottom != before.xyThumbBottom) {
-        // The platform draws the bar only when its range changes: one row short of it first.
-        bar.nMax--;
-        SetScrollInfo(list, SB_VERT, &bar, FALSE);
-        bar.nMax++;
-        SetScrollInfo(list, SB_VERT, &bar, TRUE);
-    }
-}
-
-// A tick of a hold-back: every PAINT_TICKS-th paints what changed since the last paint. A
-// tick that finds no new row ends the hold-back.
-void CALLBACK PaintTick(HWND list, UINT, UINT_PTR timer, DWORD) {
-    ReportPainting* painting = PaintingOf(list);
-    int32_t rows = CountRows(list);
-    if (painting == nullptr || rows == painting->rowsAtTick) {
-        KillTimer(list, timer);
-        if (painting != nullptr) {
-            *painting = {};
-        }
-        SetListRedraw(list, TRUE);
-        PaintWhole(list);
-        return;
-    }
-    // The tick's own paint sends the list messages that WatchHeldBackList would count as
-    // changes; the tick's state is written back after it.
-    ReportPainting now = *painting;
-    int32_t perPage = static_cast<int32_t>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
-    int32_t top = static_cast<int32_t>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    // The rows added since the last tick start at rowsAtTick. Below the view (the row after
-    // the last whole row in view shows in part), they change nothing in the client but the
-    // vertical scroll bar.
-    if (now.rowsAtTick <= top + perPage) {
-        now.clientChanged = true;
-    }
-    now.rowsAtTick = rows;
-    now.ticks++;
-    if (now.ticks == PAINT_TICKS) {
-        // The scroll bar alone is drawn only when no tick since the last paint found a change
-        // in the client: the list then had more rows than it shows at that paint, so the
-        // screen already shows a bar, whose box alone can have moved.
-        if (now.clientChanged) {
-            SetListRedraw(list, TRUE);
-            PaintWhole(list);
-            SetListRedraw(list, FALSE);
-        } else {
-            ShowRowsInScrollBar(list, rows, perPage);
-        }
-        now.ticks = 0;
-        now.clientChanged = false;
-    }
-    *painting = now;
-}
-
-// Every row added to a visible list costs it a repaint and a scroll-bar update, which
-// under Wine take far longer than the row itself. The first row of a burst therefore
-// turns the list's drawing off and starts its ticks. A row that goes in above the rows
-// counted at the last tick moves rows that may be in view.
-void HoldBackPainting(HWND list, int32_t position) {
-    ReportPainting* painting = PaintingOf(list);
-    if (painting == nullptr) {
-        return;
-    }
-    if (!painting->heldBack) {
-        // Without the timer nothing would turn drawing on again: the list then paints each
-        // row.
-        if (!IsWindowVisible(list) || SetTimer(list, PAINT_TIMER, PAINT_TICK_MS, PaintTick) == 0) {
-            return;
-        }
-        int32_t rows = CountRows(list);
-        // Turning drawing off is no change to the client; the hold-back starts after it.
-        SetListRedraw(list, FALSE);
-        *painting = {.heldBack = true, .clientChanged = false, .ticks = 0, .rowsAtTick = rows};
-    }
-    if (position < painting->rowsAtTick) {
-        painting->clientChanged = true;
-    }
-}
-
-// The list view's own window procedure, the same for every list.
-WNDPROC ListViewProcedure;
-
-// Notes, while painting is held back, every message that may change what the client
-// shows: all but a run's own row messages, reads, and the hold-back's own painting.
-LRESULT CALLBACK WatchHeldBackList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Only the list's own header notifies it, on this thread; a notification sent from
-    // another thread points into memory of no meaning here, which the list view would read.
-    if (message == WM_NOTIFY && InSendMessage()) {
-        return 0;
-    }
-    switch (message) {
-    case REPORT_ASK_PAINTING_HELD_BACK: {
-        ReportPainting* painting = PaintingOf(list);
-        return painting != nullptr && painting->heldBack ? 1 : 0;
-    }
-    case LVM_INSERTITEMA: // HoldBackPainting has judged where the row goes
-    case LVM_SETITEMTEXTA:
-    case LVM_GETITEMCOUNT:
-    case LVM_GETITEMA:
-    case LVM_GETNEXTITEM:
-    case LVM_GETHEADER:
-    case LVM_GETTOPINDEX:
-    case LVM_GETCOUNTPERPAGE:
-    case WM_SETREDRAW:
-    case WM_NCPAINT: // the frame and scroll bars are drawn whether drawing is on or off
-        break;
-    default:
-        ReportPainting* painting = PaintingOf(list);
-        if (painting != nullptr && painting->heldBack) {
-            painting->clientChanged = true;
-        }
-    }
-    return CallWindowProcA(ListViewProcedure, list, message, wParam, lParam);
-}
-
-int32_t ColumnCount(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    return header != nullptr ? static_cast<int32_t>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0))
-                             : 0;
 }
 
 // Attaches a shared image list to the list unless it already has one of this kind.
@@ -338,6 +174,196 @@ void AttachImageList(HWND list, WPARAM kind, HIMAGELIST images) {
     if (SendMessageA(list, LVM_GETIMAGELIST, kind, 0) == 0) {
         SendMessageA(list, LVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(images));
     }
+}
+
+// A tick while rows arrive: tells the list view the rows that came since the last one.
+void CALLBACK ShowTick(HWND list, UINT, UINT_PTR timer, DWORD) {
+    ReportListState* state = ReportListStateOf(list);
+    if (state == nullptr || state->rowsShown == state->rows.count) {
+        KillTimer(list, timer);
+        if (state != nullptr) {
+            state->ticking = false;
+        }
+        return;
+    }
+    ShowStoredRows(list, state);
+}
+
+// Under Wine every count the list view is told costs it a scroll-bar update and a repaint
+// of the new rows in view, far more than the row itself; the rows are therefore told at the
+// next tick, or before the list answers a message. A list without a timer is told at once.
+void ShowRowsSoon(HWND list, ReportListState* state) {
+    if (state->ticking) {
+        return;
+    }
+    if (SetTimer(list, SHOW_TIMER, SHOW_TICK_MS, ShowTick) != 0) {
+        state->ticking = true;
+        return;
+    }
+    ShowStoredRows(list, state);
+}
+
+bool IsNumberPart(char c) {
+    return (c >= '0' && c <= '9') || c == '-';
+}
+
+// The mark of a cut cell: the ellipsis where the code page has it, else three dots.
+SIZE_T CutMark(char mark[4]) {
+    BOOL defaulted = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, 0, L"\u2026", 1, mark, 3, nullptr, &defaulted);
+    if (length < 1 || defaulted) {
+        memcpy(mark, "...", 4);
+        return 3;
+    }
+    mark[length] = 0;
+    return static_cast<SIZE_T>(length);
+}
+
+// A cell longer than the room the list view gives it ends after its last whole number and
+// the separator after it, then the mark: a number cut short would read as another one.
+void CopyCellToDraw(const ReportRows* rows, int32_t row, int32_t column, char* destination,
+                    SIZE_T capacity) {
+    SIZE_T length;
+    const char* cell = StoredCell(rows, row, column, &length);
+    char mark[4];
+    SIZE_T markLength = CutMark(mark);
+    if (cell == nullptr || length < capacity || capacity <= markLength) {
+        CopyStoredCell(rows, row, column, destination, capacity);
+        return;
+    }
+    // Where the last number that starts within the room starts, after its separator.
+    SIZE_T end = capacity - 1 - markLength;
+    while (end > 0 && !(IsNumberPart(cell[end]) && !IsNumberPart(cell[end - 1]))) {
+        end--;
+    }
+    memcpy(destination, cell, end);
+    memcpy(destination + end, mark, markLength + 1);
+}
+
+void AnswerDisplayInfo(const ReportListState* state, LVITEMA* item) {
+    if (!IsStoredRow(state, item->iItem)) {
+        return;
+    }
+    uint32_t rowState = state->rows.rows[item->iItem].state;
+    if ((item->mask & LVIF_TEXT) != 0 && item->pszText != nullptr && item->cchTextMax > 0) {
+        CopyCellToDraw(&state->rows, item->iItem, item->iSubItem, item->pszText,
+                       static_cast<SIZE_T>(item->cchTextMax));
+    }
+    if ((item->mask & LVIF_IMAGE) != 0) {
+        item->iImage = static_cast<int>(rowState >> ROW_IMAGE_SHIFT) - 1;
+    }
+    if ((item->mask & LVIF_STATE) != 0 && (item->stateMask & LVIS_STATEIMAGEMASK) != 0) {
+        item->state = (item->state & ~LVIS_STATEIMAGEMASK) |
+                      INDEXTOSTATEIMAGEMASK((rowState & ROW_CHECKED) != 0 ? 2 : 1);
+    }
+}
+
+// Type-ahead: the first row from `start` on, wrapping when asked, whose column 0 is the
+// text searched for or, for a partial search, begins with it; -1 when none.
+LRESULT FindRow(const ReportListState* state, UINT flags, int32_t start, const char* wanted) {
+    if ((flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || wanted == nullptr) {
+        return -1;
+    }
+    int32_t rows = state->rowsShown;
+    int32_t wantedLength = lstrlenA(wanted);
+    start = start >= 0 && start < rows ? start : 0;
+    int32_t end = (flags & LVFI_WRAP) != 0 ? start + rows : rows;
+    for (int32_t turn = start; turn < end; turn++) {
+        int32_t row = turn % rows;
+        SIZE_T length;
+        const char* cell = StoredCell(&state->rows, row, 0, &length);
+        bool partial = (flags & LVFI_PARTIAL) != 0;
+        if (static_cast<SIZE_T>(wantedLength) <= length &&
+            (partial || length == static_cast<SIZE_T>(wantedLength)) &&
+            CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, cell, wantedLength, wanted,
+                           wantedLength) == CSTR_EQUAL) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+// The list view asks with the wide text it collected from the keys, whatever the owner's
+// notification format.
+LRESULT FindRowForKeys(const ReportListState* state, const NMLVFINDITEMW* find) {
+    char wanted[MAX_PATH];
+    if (find->lvfi.psz == nullptr || WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, wanted,
+                                                         sizeof wanted, nullptr, nullptr) == 0) {
+        return -1;
+    }
+    return FindRow(state, find->lvfi.flags, find->iStart, wanted);
+}
+
+// A click on a row's check box reaches the list view, which asks the owner to keep it.
+void NoteCheckBox(ReportListState* state, const NMLISTVIEW* change) {
+    UINT image = change->uNewState & LVIS_STATEIMAGEMASK;
+    if (image != 0 && IsStoredRow(state, change->iItem)) {
+        uint32_t& rowState = state->rows.rows[change->iItem].state;
+        rowState &= ~static_cast<uint32_t>(ROW_CHECKED);
+        rowState |= image != INDEXTOSTATEIMAGEMASK(1) ? ROW_CHECKED : 0;
+    }
+}
+
+// What a list asks its owner. A notification is read only while a list's own procedure
+// runs: one sent from another thread points into memory of no meaning here.
+LRESULT AnswerListNotification(const NMHDR* header) {
+    if (ListProcedureDepth == 0) {
+        return 0;
+    }
+    ReportListState* state = ReportListStateOf(header->hwndFrom);
+    if (state == nullptr) {
+        return 0;
+    }
+    switch (header->code) {
+    case LVN_GETDISPINFOA:
+        AnswerDisplayInfo(state,
+                          &reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item);
+        return 0;
+    case LVN_ODFINDITEMA: {
+        const NMLVFINDITEMA* find = reinterpret_cast<const NMLVFINDITEMA*>(header);
+        return FindRow(state, find->lvfi.flags, find->iStart, find->lvfi.psz);
+    }
+    case LVN_ODFINDITEMW:
+        return FindRowForKeys(state, reinterpret_cast<const NMLVFINDITEMW*>(header));
+    case LVN_ITEMCHANGED:
+        NoteCheckBox(state, reinterpret_cast<const NMLISTVIEW*>(header));
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void FreeListState(HWND list) {
+    ReportListState* state =
+        reinterpret_cast<ReportListState*>(SetWindowLongPtrA(list, GWLP_USERDATA, 0));
+    if (state != nullptr) {
+        ClearStoredRows(&state->rows);
+        HeapFree(AppHeap, 0, state);
+    }
+}
+
+// The one procedure the runtime puts in front of every list view.
+LRESULT CALLBACK ReportListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Only the list's own header notifies it, on this thread; a notification sent from
+    // another thread points into memory of no meaning here, which the list view would read.
+    if (message == WM_NOTIFY && InSendMessage()) {
+        return 0;
+    }
+    if (TakeRowCommand(list, message, wParam, lParam)) {
+        return 0;
+    }
+    // Whoever asks the list learns of every row kept, not only of those of the last tick.
+    if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT) {
+        ShownStateOf(list);
+    }
+    // The list view asks for no more rows once it is being destroyed.
+    if (message == WM_NCDESTROY) {
+        FreeListState(list);
+    }
+    ListProcedureDepth++;
+    LRESULT result = CallWindowProcA(ListViewProcedure, list, message, wParam, lParam);
+    ListProcedureDepth--;
+    return result;
 }
 } // namespace
 
@@ -348,14 +374,50 @@ const ControlOps ReportListOps = {
     .SetText = SetFocusedRowText,       // the focused row's cells from line-feed pieces
     .AddRow = AddRow,                   // a row without an image
     .AddRowWithImage = InsertReportRow, // a row with a bitmap or icon
-    .RemoveRow = RemoveRow,             // LVM_DELETEITEM
-    .ClearRows = ClearRows,             // LVM_DELETEALLITEMS
-    .CountRows = CountRows,             // LVM_GETITEMCOUNT
+    .RemoveRow = RemoveRow,             // one row; the rows below move up
+    .ClearRows = ClearRows,             // every row
+    .CountRows = CountRows,             // the rows kept
     .GetRowState = GetRowState,         // ROW_SELECTED, ROW_CHECKED
     .SetRowState = SetRowState,         // ROW_SELECTED, ROW_CHECKED
     .ReadCell = ReadCell,               // one cell's text
     .SetCell = SetCell,                 // one cell's text; null counts as ""
 };
+
+ReportListState* ReportListStateOf(HWND list) {
+    const ControlRecord* record = LookupControlRecord(GetDlgCtrlID(list));
+    if (list == nullptr || record->handle != list || record->ops != &ReportListOps) {
+        return nullptr;
+    }
+    return reinterpret_cast<ReportListState*>(GetWindowLongPtrA(list, GWLP_USERDATA));
+}
+
+void ShowStoredRows(HWND list, ReportListState* state) {
+    if (state->rowsShown == state->rows.count) {
+        return;
+    }
+    state->rowsShown = state->rows.count;
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(state->rowsShown),
+                 LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+int32_t ColumnCount(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    return header != nullptr ? static_cast<int32_t>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0))
+                             : 0;
+}
+
+// Wine's list view keeps the message to itself; Windows' list view passes it on to the
+// default processing, which clears WS_VISIBLE when drawing goes off (the list would then
+// leave the Tab order and read as hidden, though it stays on the screen) and sets it when
+// drawing comes back (a hidden list would show).
+void SetListRedraw(HWND list, BOOL redraw) {
+    LONG_PTR before = GetWindowLongPtrA(list, GWL_STYLE);
+    SendMessageA(list, WM_SETREDRAW, redraw, 0);
+    LONG_PTR after = GetWindowLongPtrA(list, GWL_STYLE);
+    if (((before ^ after) & WS_VISIBLE) != 0) {
+        SetWindowLongPtrA(list, GWL_STYLE, (after & ~WS_VISIBLE) | (before & WS_VISIBLE));
+    }
+}
 
 uint32_t ReportListStyle(uint32_t flags) {
     uint32_t style = flags | REPORT_LIST_STYLE;
@@ -395,18 +457,27 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
     if (number < 0 || number > MAX_CONTROL_NUMBER) {
         return nullptr;
     }
+    auto* state = static_cast<ReportListState*>(
+        HeapAlloc(AppHeap, HEAP_ZERO_MEMORY, sizeof(ReportListState)));
+    if (state == nullptr) {
+        return nullptr;
+    }
     HWND handle = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, nullptr, ReportListStyle(flags),
                                   x, y, width, height, ControlParent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
                                   ModuleInstance, nullptr);
     // A failed creation leaves the table as it was.
     if (handle == nullptr) {
+        HeapFree(AppHeap, 0, state);
         return nullptr;
     }
+    SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     ListViewProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchHeldBackList)));
-    AddRowCommands(handle);
+        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReportListProcedure)));
+    SetNotificationHandler(AnswerListNotification);
     SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), TRUE);
+    // The check boxes are the rows' state; focus and selection are the list view's.
+    SendMessageA(handle, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     uint32_t extended = ReportListExtendedListStyle(flags);
     if (extended != 0) {
         SendMessageA(handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -419,7 +490,6 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
     ControlRecord* record = WritableControlRecord(number);
     record->handle = handle;
     record->ops = &ReportListOps;
-    record->painting = {};
     AddReportColumn(number, 0, columnTitle, columnWidth);
     return handle;
 }
@@ -439,73 +509,35 @@ void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t w
                  reinterpret_cast<LPARAM>(&column));
 }
 
-bool InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image) {
-    if (list == nullptr) {
-        return false;
+void SetReportCommandTexts(int32_t number, const ReportCommandTexts* texts) {
+    ReportListState* state = ReportListStateOf(LookupControlRecord(number)->handle);
+    if (state != nullptr) {
+        state->texts = texts;
     }
-    if (position == -1) {
-        position = CountRows(list);
-    }
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    if (image != nullptr) {
-        int32_t index = ImageIndexFor(image);
-        if (index >= 0) {
-            AttachImageList(list, LVSIL_NORMAL, NormalImageList);
-            AttachImageList(list, LVSIL_SMALL, SmallImageList);
-            item.mask |= LVIF_IMAGE;
-            item.iImage = index;
-        }
-    }
-    // The pieces are cut in a copy, so the caller's text (often a scratch text) stays whole.
-    // Without the copy the row could show only its first piece.
-    char empty[1] = {0};
-    char* copy = nullptr;
-    char* rest = empty;
-    if (text != nullptr) {
-        size_t size = strlen(text) + 1;
-        copy = static_cast<char*>(GlobalAlloc(GMEM_FIXED, size));
-        if (copy == nullptr) {
-            return false;
-        }
-        memcpy(copy, text, size);
-        rest = CutAtLineFeed(copy);
-    }
-    HoldBackPainting(list, position);
-    item.iItem = position;
-    item.iSubItem = 0;
-    item.pszText = copy != nullptr ? copy : empty;
-    LRESULT row = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    bool complete = row >= 0 && SetRowCells(list, static_cast<int32_t>(row), rest);
-    // A row missing some of its cells would read as a wrong result.
-    if (row >= 0 && !complete) {
-        SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-    }
-    if (copy != nullptr) {
-        GlobalFree(copy);
-    }
-    return complete;
 }
 
-bool SetRowCells(HWND list, int32_t row, char* pieces) {
-    if (pieces == nullptr) {
-        return true;
+bool InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image) {
+    ReportListState* state = ReportListStateOf(list);
+    if (state == nullptr) {
+        return false;
     }
-    bool complete = true;
-    int32_t column = 1;
-    while (*pieces != 0) {
-        char* piece = pieces;
-        pieces = CutAtLineFeed(piece);
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = piece;
-        // A piece beyond the last column has no cell to miss; the platform drops it.
-        if (!SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
-                          reinterpret_cast<LPARAM>(&item)) &&
-            column < ColumnCount(list)) {
-            complete = false;
-        }
-        column++;
+    uint32_t rowState = 0;
+    int32_t imageIndex = ImageIndexFor(image);
+    if (imageIndex >= 0) {
+        AttachImageList(list, LVSIL_NORMAL, NormalImageList);
+        AttachImageList(list, LVSIL_SMALL, SmallImageList);
+        rowState = static_cast<uint32_t>(imageIndex + 1) << ROW_IMAGE_SHIFT;
     }
-    return complete;
+    int32_t row;
+    if (!InsertStoredRow(&state->rows, position, text, rowState, &row)) {
+        return false;
+    }
+    if (row < state->rowsShown) {
+        // The rows the list view knows moved down by one.
+        ShowStoredRows(list, state);
+        InvalidateRect(list, nullptr, TRUE);
+    } else {
+        ShowRowsSoon(list, state);
+    }
+    return true;
 }

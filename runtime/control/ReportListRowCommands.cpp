@@ -12,15 +12,9 @@
 namespace {
 constexpr UINT COPY_COMMAND = 1;
 constexpr UINT SELECT_ALL_COMMAND = 2;
-// A cell is first read with this much room; a longer one is read again with twice as much.
-constexpr SIZE_T FIRST_CELL_ROOM = 4096;
 constexpr SIZE_T FIRST_TEXT_CAPACITY = 65536;
-
-constexpr char NO_MEMORY_FOR_COPY[] =
-    "Der Speicher reicht nicht aus, um die markierten Zeilen zu kopieren. Die Zwischenablage "
-    "bleibt, wie sie war.";
-constexpr char CLIPBOARD_REFUSED[] =
-    "Die Zwischenablage hat die markierten Zeilen nicht angenommen.";
+constexpr int32_t CLIPBOARD_TRIES = 20;
+constexpr DWORD CLIPBOARD_WAIT_MS = 10;
 
 // The rows' text while it is built on AppHeap: one line per row, a tab between the cells.
 struct RowsText {
@@ -61,32 +55,11 @@ bool AppendBytes(RowsText* rows, const char* bytes, SIZE_T count) {
     return true;
 }
 
-// Appends one cell's whole text; false when it cannot be read whole.
-bool AppendCell(RowsText* rows, HWND list, int32_t row, int32_t column) {
-    for (SIZE_T room = FIRST_CELL_ROOM;; room *= 2) {
-        if (!MakeRoom(rows, room)) {
-            return false;
-        }
-        char* place = rows->text + rows->length;
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.iSubItem = column;
-        item.pszText = place;
-        item.cchTextMax = static_cast<int>(room);
-        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ||
-            item.pszText == nullptr) {
-            return false;
-        }
-        // A text that fills the room may have been cut there.
-        SIZE_T length = strnlen(item.pszText, room);
-        if (length < room - 1) {
-            // The list may answer with a pointer to a text of its own instead of filling ours.
-            memmove(place, item.pszText, length);
-            rows->length += length;
-            return true;
-        }
-    }
+// Appends one cell's whole text.
+bool AppendCell(RowsText* text, const ReportRows* rows, int32_t row, int32_t column) {
+    SIZE_T length;
+    const char* cell = StoredCell(rows, row, column, &length);
+    return AppendBytes(text, cell != nullptr ? cell : "", length);
 }
 
 int32_t NextSelectedRow(HWND list, int32_t after) {
@@ -96,32 +69,50 @@ int32_t NextSelectedRow(HWND list, int32_t after) {
 
 // The selected rows in list order, each line ended by CR LF, the text closed by a zero;
 // false when AppHeap cannot hold it whole. The caller frees rows->text either way.
-bool BuildSelectedRowsText(RowsText* rows, HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    int32_t columns = static_cast<int32_t>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
-    for (int32_t row = NextSelectedRow(list, -1); row >= 0; row = NextSelectedRow(list, row)) {
+bool BuildSelectedRowsText(RowsText* text, HWND list, const ReportRows* rows) {
+    int32_t columns = ColumnCount(list);
+    // Asking for each selected row costs the list view a message; after a select-all every
+    // row is one.
+    bool all = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == rows->count;
+    for (int32_t row = NextSelectedRow(list, -1); row >= 0 && row < rows->count;
+         row = all ? row + 1 : NextSelectedRow(list, row)) {
         for (int32_t column = 0; column < columns; column++) {
-            if (!AppendCell(rows, list, row, column) ||
-                !AppendBytes(rows, column + 1 < columns ? "\t" : "\r\n",
+            if (!AppendCell(text, rows, row, column) ||
+                !AppendBytes(text, column + 1 < columns ? "\t" : "\r\n",
                              column + 1 < columns ? 1 : 2)) {
                 return false;
             }
         }
     }
-    return AppendBytes(rows, "", 1);
+    return AppendBytes(text, "", 1);
+}
+
+// Another program that reads the clipboard holds it open for a moment; the copy waits up to
+// CLIPBOARD_TRIES * CLIPBOARD_WAIT_MS for it rather than fail.
+bool OpenClipboardSoon(HWND list) {
+    for (int32_t attempt = 1;; attempt++) {
+        if (OpenClipboard(list)) {
+            return true;
+        }
+        if (attempt == CLIPBOARD_TRIES) {
+            return false;
+        }
+        Sleep(CLIPBOARD_WAIT_MS);
+    }
 }
 
 // Hands the text to the clipboard as CF_TEXT; the system makes the Unicode form from it.
 // The clipboard is emptied only once the text is whole in its block.
-const char* PutOnClipboard(HWND list, const RowsText* rows) {
+// Null when the clipboard took the text, else the message to show.
+const char* PutOnClipboard(HWND list, const RowsText* rows, const ReportCommandTexts* texts) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, rows->length);
     if (block == nullptr) {
-        return NO_MEMORY_FOR_COPY;
+        return texts->noMemoryForCopy;
     }
     memcpy(GlobalLock(block), rows->text, rows->length);
     GlobalUnlock(block);
     bool taken = false;
-    if (OpenClipboard(list)) {
+    if (OpenClipboardSoon(list)) {
         EmptyClipboard();
         taken = SetClipboardData(CF_TEXT, block) != nullptr;
         CloseClipboard();
@@ -129,7 +120,7 @@ const char* PutOnClipboard(HWND list, const RowsText* rows) {
     // The clipboard owns the block only once it took it.
     if (!taken) {
         GlobalFree(block);
-        return CLIPBOARD_REFUSED;
+        return texts->clipboardRefused;
     }
     return nullptr;
 }
@@ -137,32 +128,36 @@ const char* PutOnClipboard(HWND list, const RowsText* rows) {
 // Puts the selected rows on the clipboard as lines of tab-separated cells, under the wait
 // cursor. A text that cannot be had whole is not copied at all: the user is told, and the
 // clipboard keeps what it held. With no row selected nothing happens.
-void CopySelectedRows(HWND list) {
+void CopySelectedRows(HWND list, const ReportListState* state) {
     if (NextSelectedRow(list, -1) < 0) {
         return;
     }
+    static const ReportCommandTexts untold = {};
+    const ReportCommandTexts* texts = state->texts != nullptr ? state->texts : &untold;
     HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    RowsText rows = {};
-    const char* failure =
-        BuildSelectedRowsText(&rows, list) ? PutOnClipboard(list, &rows) : NO_MEMORY_FOR_COPY;
-    if (rows.text != nullptr) {
-        HeapFree(AppHeap, 0, rows.text);
+    RowsText text = {};
+    const char* failure = BuildSelectedRowsText(&text, list, &state->rows)
+                              ? PutOnClipboard(list, &text, texts)
+                              : texts->noMemoryForCopy;
+    if (text.text != nullptr) {
+        HeapFree(AppHeap, 0, text.text);
     }
     SetCursor(cursor);
-    if (failure != nullptr) {
+    if (failure != nullptr && state->texts != nullptr) {
         ShowWarning(GetAncestor(list, GA_ROOT), failure);
     }
 }
 
-// Under the wait cursor too: the list reports each row's change on its own, which takes
-// seconds for a hundred thousand rows.
+// The list view of a virtual list selects each row on its own, but tells the owner once;
+// each row would also redraw itself, which drawing held off for the while spares.
 void SelectAllRows(HWND list) {
-    HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     LVITEMA item = {};
     item.stateMask = LVIS_SELECTED;
     item.state = LVIS_SELECTED;
+    SetListRedraw(list, FALSE);
     SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    SetCursor(cursor);
+    SetListRedraw(list, TRUE);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 // Where a menu asked for with the keyboard (no pointer position) opens: below the focused
@@ -185,10 +180,12 @@ POINT MenuPlaceForKeyboard(HWND list) {
     return place;
 }
 
-// The menu of a right click (or of the menu key): "Kopieren", grey while no row is
-// selected, and "Alles auswählen". The texts are wide, so that the umlaut shows whatever
-// the system's ANSI code page.
-void ShowRowMenu(HWND list, LPARAM where) {
+// The menu of a right click (or of the menu key): copy, grey while no row is selected, and
+// select all, in the texts the list was given; none without them.
+void ShowRowMenu(HWND list, ReportListState* state, LPARAM where) {
+    if (state->texts == nullptr) {
+        return;
+    }
     POINT place = {GET_X_LPARAM(where), GET_Y_LPARAM(where)};
     if (place.x == -1 && place.y == -1) {
         place = MenuPlaceForKeyboard(list);
@@ -198,13 +195,13 @@ void ShowRowMenu(HWND list, LPARAM where) {
         return;
     }
     UINT copyState = NextSelectedRow(list, -1) >= 0 ? MF_ENABLED : MF_GRAYED;
-    AppendMenuW(menu, MF_STRING | copyState, COPY_COMMAND, L"&Kopieren");
-    AppendMenuW(menu, MF_STRING, SELECT_ALL_COMMAND, L"&Alles ausw\u00e4hlen");
+    AppendMenuW(menu, MF_STRING | copyState, COPY_COMMAND, state->texts->copyItem);
+    AppendMenuW(menu, MF_STRING, SELECT_ALL_COMMAND, state->texts->selectAllItem);
     UINT chosen =
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, place.x, place.y, 0, list, nullptr);
     DestroyMenu(menu);
     if (chosen == COPY_COMMAND) {
-        CopySelectedRows(list);
+        CopySelectedRows(list, state);
     } else if (chosen == SELECT_ALL_COMMAND) {
         SelectAllRows(list);
     }
@@ -215,31 +212,27 @@ bool IsControlShortcut(WPARAM key, char letter) {
     return key == static_cast<WPARAM>(letter) && GetKeyState(VK_CONTROL) < 0 &&
            GetKeyState(VK_MENU) >= 0;
 }
-
-// The procedure the list had before it took the row commands, the same for every list.
-WNDPROC ListProcedureBeforeRowCommands;
-
-LRESULT CALLBACK TakeRowCommands(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_KEYDOWN:
-        if (IsControlShortcut(wParam, 'A')) {
-            SelectAllRows(list);
-            return 0;
-        }
-        if (IsControlShortcut(wParam, 'C')) {
-            CopySelectedRows(list);
-            return 0;
-        }
-        break;
-    case WM_CONTEXTMENU:
-        ShowRowMenu(list, lParam);
-        return 0;
-    }
-    return CallWindowProcA(ListProcedureBeforeRowCommands, list, message, wParam, lParam);
-}
 } // namespace
 
-void AddRowCommands(HWND list) {
-    ListProcedureBeforeRowCommands = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TakeRowCommands)));
+bool TakeRowCommand(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_KEYDOWN && message != WM_CONTEXTMENU) {
+        return false;
+    }
+    ReportListState* state = ReportListStateOf(list);
+    if (state == nullptr) {
+        return false;
+    }
+    if (message == WM_CONTEXTMENU) {
+        ShowRowMenu(list, state, lParam);
+        return true;
+    }
+    if (IsControlShortcut(wParam, 'A')) {
+        SelectAllRows(list);
+        return true;
+    }
+    if (IsControlShortcut(wParam, 'C')) {
+        CopySelectedRows(list, state);
+        return true;
+    }
+    return false;
 }

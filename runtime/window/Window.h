@@ -56,6 +56,11 @@ int32_t EventControlNumber();
 // Blocks until a message is waiting in the thread's queue, one already queued included.
 // PollEvent itself never waits; this is for a caller that is idle.
 void WaitForMessage();
+// Answers a notification of a control, sent to its window on this thread, before the
+// window procedure looks at it for an event; its result is the window procedure's. The
+// control runtime gives it.
+typedef LRESULT (*NotificationHandler)(const NMHDR* header);
+void SetNotificationHandler(NotificationHandler handler);
 // The window procedure of every class the runtime registers.
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

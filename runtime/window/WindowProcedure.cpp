@@ -2,8 +2,6 @@
 // sees, carries out the two focus commands, and defers size changes through the queue.
 #include "runtime/window/WindowState.h"
 
-#include "runtime/control/Control.h"
-
 #include <commctrl.h>
 
 namespace {
@@ -22,10 +20,11 @@ void RecordEvent(HWND window, int32_t code) {
 }
 
 // Another program can post a command or a notification naming any number and any window.
-// Only the enabled control that holds the number can have sent it on a person's behalf;
-// anything else records nothing.
+// Only a shown and enabled child of the window with that number can have sent it on a
+// person's behalf; anything else records nothing.
 void RecordControlEvent(HWND window, int32_t number, HWND sender) {
-    if (!IsEnabledControlWindow(number, sender)) {
+    if (sender == nullptr || GetParent(sender) != window || GetDlgCtrlID(sender) != number ||
+        (GetWindowLongPtrA(sender, GWL_STYLE) & WS_VISIBLE) == 0 || !IsWindowEnabled(sender)) {
         return;
     }
     CurrentEvent.controlNumber = number;
@@ -59,18 +58,23 @@ bool IsReportListEvent(UINT code) {
 // here and is never read (nor one a control sends while this thread answers another
 // thread's message: no person caused it). Posted ones never get here.
 LRESULT OnNotify(HWND window, const NMHDR* header) {
+    // The handler reads only what a control sends itself; a list may ask while it answers
+    // another thread's message.
+    LRESULT answer = ControlNotificationHandler != nullptr && header != nullptr
+                         ? ControlNotificationHandler(header)
+                         : 0;
     // The code first: a list sends many notifications that are no event (a change about to
     // happen, for each of its rows as Ctrl+A selects them), and the class name costs a call.
     if (InSendMessage() || header == nullptr || !IsReportListEvent(header->code) ||
         !IsReportList(header->hwndFrom)) {
-        return 0;
+        return answer;
     }
     // A 64-bit identifier beyond 32 bits must not pass for the control its low bits name.
     int32_t number = static_cast<int32_t>(header->idFrom);
     if (static_cast<UINT_PTR>(number) == header->idFrom) {
         RecordControlEvent(window, number, header->hwndFrom);
     }
-    return 0;
+    return answer;
 }
 
 // A command with lParam 0 and a non-zero high word came from an accelerator.
@@ -135,4 +139,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void SetNotificationHandler(NotificationHandler handler) {
+    ControlNotificationHandler = handler;
 }

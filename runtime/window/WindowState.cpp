@@ -11,6 +11,7 @@ CurrentEventState CurrentEvent;
 MSG PollMessage;
 char NotificationClassName[CLASS_NAME_BUFFER_SIZE];
 HHOOK PostedNotificationFilter;
+NotificationHandler ControlNotificationHandler;
 FocusTraversalState FocusTraversal;
 
 void ClearWindowState() {
@@ -24,5 +25,6 @@ void ClearWindowState() {
     PollMessage = {};
     ZeroMemory(NotificationClassName, sizeof NotificationClassName);
     PostedNotificationFilter = nullptr;
+    ControlNotificationHandler = nullptr;
     FocusTraversal = {};
 }

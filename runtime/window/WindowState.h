@@ -51,6 +51,7 @@ extern MSG PollMessage;
 extern char NotificationClassName[CLASS_NAME_BUFFER_SIZE];
 // DropPostedNotification on the thread's message retrieval; null when the platform refused it.
 extern HHOOK PostedNotificationFilter;
+extern NotificationHandler ControlNotificationHandler;
 extern FocusTraversalState FocusTraversal;
 
 void ClearWindowState();

@@ -1,8 +1,7 @@
 // The turn of the processing loop, run in this process against the real main window: how a
 // run ends, a Stop that a list's own notification must not overtake, commands that another
-// program posts where no person could have given them, a run that ends after the last whole
-// row when the list or any allocation from the heap gives out, and says so once, and the
-// list's place among the controls while its painting is held back.
+// program posts where no person could have given them, and a run that ends after the last
+// whole row when any allocation from the heap gives out, and says so once.
 #include "app/App.h"
 #include "runtime/control/ControlState.h"
 #include "runtime/core/Core.h"
@@ -24,51 +23,19 @@
 namespace {
 WNDPROC listViewProcedure;
 
-// A list that reports an item change whenever a row is inserted, as a list view may.
+// A list that reports an item change whenever it is told of new rows, as a list view may.
 LRESULT CALLBACK ReportItemChangeOnInsertion(HWND list, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     LRESULT result = CallWindowProcA(listViewProcedure, list, message, wParam, lParam);
-    if (message == LVM_INSERTITEMA && result >= 0) {
+    if (message == LVM_SETITEMCOUNT && wParam != 0) {
         NMLISTVIEW change = {};
         change.hdr.hwndFrom = list;
         change.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
         change.hdr.code = LVN_ITEMCHANGED;
-        change.iItem = static_cast<int>(result);
+        change.iItem = static_cast<int>(wParam) - 1;
         change.uChanged = LVIF_STATE;
         SendMessageA(GetParent(list), WM_NOTIFY, change.hdr.idFrom,
                      reinterpret_cast<LPARAM>(&change));
-    }
-    return result;
-}
-
-// A list that refuses what a list out of memory refuses: every insertion from row
-// `refusedRow` on, or only the cell of column 2 in that row.
-enum class Refusal { Insertion, LastCell };
-Refusal refusal;
-int refusedRow;
-
-LRESULT CALLBACK RefuseFromRow(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    const LVITEMA* item = reinterpret_cast<const LVITEMA*>(lParam);
-    if (refusal == Refusal::Insertion && message == LVM_INSERTITEMA &&
-        SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= refusedRow) {
-        return -1;
-    }
-    if (refusal == Refusal::LastCell && message == LVM_SETITEMTEXTA &&
-        static_cast<int>(wParam) == refusedRow && item->iSubItem == 2) {
-        return FALSE;
-    }
-    return CallWindowProcA(listViewProcedure, list, message, wParam, lParam);
-}
-
-// A list that hands WM_SETREDRAW on to the default processing after its own, as Windows'
-// list view does: drawing off then clears WS_VISIBLE.
-int redrawOffMessages;
-
-LRESULT CALLBACK PassRedrawOnToTheDefault(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = CallWindowProcA(listViewProcedure, list, message, wParam, lParam);
-    if (message == WM_SETREDRAW) {
-        redrawOffMessages += wParam == FALSE ? 1 : 0;
-        DefWindowProcA(list, message, wParam, lParam);
     }
     return result;
 }
@@ -124,11 +91,6 @@ class ProcessingTurnTest : public WindowRuntimeTest {
                 Sleep(1);
             }
         }
-    }
-    static void SubclassList(WNDPROC procedure) {
-        listViewProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            Handle(RESULT_LIST), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-        ASSERT_NE(listViewProcedure, nullptr);
     }
     static std::string Cell(int row, int column) {
         char* start = MarkScratch();
@@ -305,39 +267,6 @@ TEST_F(ProcessingTurnTest, TwoClicksQueuedTogetherActAsGivenOneAfterTheOther) {
     }
 }
 
-TEST_F(ProcessingTurnTest, ARowTheListRefusesEndsTheRunAfterTheLastWholeRow) {
-    const struct {
-        Refusal kind;
-        const char* what;
-    } cases[] = {
-        {Refusal::Insertion, "the list refuses the sixth row"},
-        {Refusal::LastCell, "the list refuses the sixth row's divisor cell"},
-    };
-    SubclassList(RefuseFromRow);
-    SetRange("1", "1000");
-    MessageBoxReader reader;
-    int rowsBefore = 0;
-    for (const auto& refused : cases) {
-        SCOPED_TRACE(refused.what);
-        refusal = refused.kind;
-        refusedRow = rowsBefore + 5;
-        RunTurns(5);
-        Press(START_BUTTON);
-        RunTurns(100);
-        ASSERT_EQ(Rows(), rowsBefore + 5)
-            << "the run did not end at the refused row, or left a part of it in the list";
-        EXPECT_EQ(Cell(rowsBefore + 4, 0), "5");
-        EXPECT_EQ(Cell(rowsBefore + 4, 1), "5");
-        EXPECT_EQ(Cell(rowsBefore + 4, 2), "1, 5") << "the last row shown is not whole";
-        ExpectOneWarning(&reader, 5, 6, 1000);
-        ExpectIdleAsAfterStop(refused.what);
-
-        refusedRow = 1000000;
-        ExpectAnotherRunAddsRows(Rows());
-        rowsBefore = Rows();
-    }
-}
-
 TEST_F(ProcessingTurnTest, AnAllocationRefusedAnywhereInARowEndsTheRunAfterTheLastWholeRow) {
     AppHeapFailures heap;
     ASSERT_TRUE(heap.Install()) << "AppHeap's allocations cannot be refused in this program";
@@ -411,42 +340,4 @@ TEST_F(ProcessingTurnTest, AnAllocationRefusedAnywhereInARowEndsTheRunAfterTheLa
     }
 }
 
-TEST_F(ProcessingTurnTest, AListWhosePaintingIsHeldBackStaysVisibleAndInTheTabOrder) {
-    SubclassList(PassRedrawOnToTheDefault);
-    redrawOffMessages = 0;
-    HWND list = Handle(RESULT_LIST);
-    BringToFront(GetParent(list));
-    SetRange("1", "1000000");
-    RunTurns(5);
-    Press(START_BUTTON);
-    for (int turns = 0; Rows() < 5 && turns < 100; turns++) {
-        RunTurn();
-    }
-    ASSERT_GE(Rows(), 5) << "no rows after Start";
-    // Each check follows a turn that added a row, so drawing is off at most of them.
-    for (int check = 0; check < 20; check++) {
-        RunTurn();
-        ASSERT_EQ(GetWindowLongPtrA(list, GWL_STYLE) & (WS_VISIBLE | WS_TABSTOP),
-                  WS_VISIBLE | WS_TABSTOP)
-            << "the list lost WS_VISIBLE or WS_TABSTOP while rows arrive";
-        ASSERT_TRUE(IsWindowVisible(list)) << "the list reads as hidden while rows arrive";
-    }
-    EXPECT_GT(redrawOffMessages, 0) << "drawing was never turned off: nothing was tested";
-
-    SetFocus(Handle(STOP_BUTTON));
-    PressKey(VK_TAB);
-    for (int turns = 0; GetFocus() != list && turns < 200; turns++) {
-        RunTurn();
-    }
-    EXPECT_EQ(GetFocus(), list) << "Tab from Stop does not reach the list while rows arrive";
-    PressShiftTab();
-    for (int turns = 0; GetFocus() == list && turns < 200; turns++) {
-        RunTurn();
-    }
-    EXPECT_EQ(GetFocus(), Handle(STOP_BUTTON)) << "Shift+Tab from the list does not reach Stop";
-    EXPECT_TRUE(IsEnabled(STOP_BUTTON)) << "the run ended while Tab was pressed";
-    Press(STOP_BUTTON);
-    RunTurnsFor(100);
-    EXPECT_EQ(GetWindowLongPtrA(list, GWL_STYLE) & WS_VISIBLE, WS_VISIBLE);
-}
 } // namespace

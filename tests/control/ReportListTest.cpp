@@ -17,8 +17,14 @@ class ReportList : public ControlRuntimeTest {
         HWND list = CreateReportListWithFlags(0, 5, 25, 590, 470, "Zahl", 50, flags);
         AddReportColumn(0, 1, "Primfaktoren", 200);
         AddReportColumn(0, 2, "Teiler", 336);
+        SetReportCommandTexts(0, &COMMAND_TEXTS);
         return list;
     }
+    static constexpr ReportCommandTexts COMMAND_TEXTS = {
+        L"&Kopieren", L"&Alles ausw\u00e4hlen",
+        "Der Speicher reicht nicht aus, um die markierten Zeilen zu kopieren. Die Zwischenablage "
+        "bleibt, wie sie war.",
+        "Die Zwischenablage hat die markierten Zeilen nicht angenommen."};
 
     static std::string Cell(HWND list, int row, int column) {
         char text[12000] = {};
@@ -64,13 +70,13 @@ struct ListLook {
 
 TEST_F(ReportList, FlagWordsGiveTheirStylesAndListStyles) {
     const ListLook looks[] = {
-        {0, 0x50010045, 0},
-        {REPORT_MULTI_SELECT, 0x50010041, 0},
-        {REPORT_GRIDLINES, 0x50010045, LVS_EX_GRIDLINES},
-        {REPORT_CHECKBOXES, 0x50010045, LVS_EX_CHECKBOXES},
-        {REPORT_FULL_ROW, 0x50010045, LVS_EX_FULLROWSELECT},
-        {REPORT_HEADER_DRAG, 0x50010045, LVS_EX_HEADERDRAGDROP},
-        {LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, 0x5001404D, 0},
+        {0, 0x50011045, 0},
+        {REPORT_MULTI_SELECT, 0x50011041, 0},
+        {REPORT_GRIDLINES, 0x50011045, LVS_EX_GRIDLINES},
+        {REPORT_CHECKBOXES, 0x50011045, LVS_EX_CHECKBOXES},
+        {REPORT_FULL_ROW, 0x50011045, LVS_EX_FULLROWSELECT},
+        {REPORT_HEADER_DRAG, 0x50011045, LVS_EX_HEADERDRAGDROP},
+        {LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, 0x5001504D, 0},
     };
     OpenParent();
     int32_t number = 10;
@@ -180,18 +186,29 @@ TEST_F(ReportList, RowsCountClearAndStartAgainAtRowZero) {
     EXPECT_EQ(Cell(list, 0, 0), "1") << "the first row after a clear is row 0";
 }
 
-TEST_F(ReportList, ANewListUnderTheNumberOfOneClosedWhileRowsArrivedHoldsBackAnew) {
+TEST_F(ReportList, AVisibleListShowsTheRowsThatArrivedAtItsNextTick) {
+    // The list view's scroll range, which it sets when it is told of rows.
+    auto scrollRange = [](HWND list) {
+        SCROLLINFO bar = {};
+        bar.cbSize = sizeof bar;
+        bar.fMask = SIF_RANGE;
+        GetScrollInfo(list, SB_VERT, &bar);
+        return bar.nMax;
+    };
     OpenParent(true);
     HWND closed = CreateReportList(0, 5, 25, 590, 470, "Zahl", 50);
-    AddControlRow(0, -1, "1");
-    ASSERT_EQ(SendMessageA(closed, REPORT_ASK_PAINTING_HELD_BACK, 0, 0), 1)
-        << "a row added to a visible list does not hold its painting back: nothing is tested";
+    for (int row = 0; row < 100; row++) {
+        AddControlRow(0, -1, "1");
+    }
+    ASSERT_EQ(scrollRange(closed), 0) << "the list is told of each row at once: nothing is tested";
     DestroyWindow(closed);
     HWND list = CreateReportList(0, 5, 25, 590, 470, "Zahl", 50);
-    AddControlRow(0, -1, "1");
+    for (int row = 0; row < 100; row++) {
+        AddControlRow(0, -1, "1");
+    }
     Pump(200);
-    EXPECT_EQ(SendMessageA(list, REPORT_ASK_PAINTING_HELD_BACK, 0, 0), 0)
-        << "the new list took the closed one's hold-back for its own and never ends it";
+    EXPECT_EQ(scrollRange(list), 99)
+        << "the list under the number of one closed while rows arrived never shows its rows";
 }
 
 TEST_F(ReportList, TheFocusedRowIsItsStateAndItsText) {
@@ -261,6 +278,30 @@ TEST_F(ReportList, LongTextsAreCutToTheReadLimits) {
     EXPECT_EQ(ReadText(0), text.substr(0, 59999)) << "the focused row reads up to 59,999";
     EXPECT_EQ(ReadCell(0, 0, 1), text.substr(0, 9999)) << "a cell reads up to 9,999";
     EXPECT_EQ(ReadCell(0, 0, 0), text.substr(0, 9999)) << "column 0 as a cell, too";
+}
+
+TEST_F(ReportList, ACellTooLongToDrawEndsAfterItsLastWholeNumberWithAMark) {
+    HWND list = OpenApplicationList();
+    std::string divisors = "1";
+    for (int d = 2; d <= 720720; d++) {
+        divisors += 720720 % d == 0 ? ", " + std::to_string(d) : "";
+    }
+    AddControlRow(0, -1, ("720720\n2, 2, 2, 2, 3, 3, 5, 7, 11, 13\n" + divisors).c_str());
+    // The room Wine's list view gives a cell it draws.
+    char drawn[1024] = {};
+    LVITEMA item = {};
+    item.iSubItem = 2;
+    item.pszText = drawn;
+    item.cchTextMax = sizeof drawn;
+    SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+    std::string text = drawn;
+    size_t separator = text.rfind(", ");
+    ASSERT_NE(separator, std::string::npos) << text;
+    EXPECT_EQ(text.substr(0, separator + 2), divisors.substr(0, separator + 2))
+        << "the cell drawn does not end with a whole divisor";
+    EXPECT_TRUE(text.substr(separator + 2) == "\x85" || text.substr(separator + 2) == "...")
+        << "the cut is not marked: " << text.substr(separator);
+    EXPECT_EQ(ReadCell(0, 0, 2), divisors) << "the cell read for a copy is not whole";
 }
 
 TEST_F(ReportList, CheckboxesAndSelectionAreTheRowStateBits) {

@@ -100,6 +100,7 @@ TEST_F(CopyRows, RowsSelectedByMouseAndKeysGoToTheClipboardForWindowsAndX) {
          {0, 1, 2, 3}},
         {"Shift+End from the fourth row", {{3, "click 1"}}, "", "shift+End ctrl+c", {3, 4}},
         {"Ctrl+A", {{2, "click 1"}}, "", "ctrl+a ctrl+c", {0, 1, 2, 3, 4}},
+        {"typing 5 from the first row", {{0, "click 1"}}, "", "5 ctrl+c", {3}},
         {"none: a Ctrl+click takes the one selected row back",
          {{2, "click 1"}, {2, "keydown ctrl click 1 keyup ctrl"}},
          "",

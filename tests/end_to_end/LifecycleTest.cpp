@@ -21,6 +21,26 @@ TEST_F(ToolTest, ClosingDuringARunEndsTheProcessPromptlyWithExitCodeZero) {
     EXPECT_LT(NowMs() - clicked, 3000.0);
 }
 
+TEST_F(ToolTest, ClearAndTheCloseBoxTakeEffectWithThreeHundredThousandRows) {
+    for (bool close : {false, true}) {
+        ASSERT_NO_FATAL_FAILURE(StartRange("1", "300000"));
+        ASSERT_TRUE(WaitForRunEnd(300000, 300000)) << "the range 1 to 300000 did not end";
+        EXPECT_EQ(tool.CellText(299999, 2), ExpectedDivisorText(300000));
+        if (!close) {
+            ASSERT_TRUE(tool.Click(CLEAR_BUTTON));
+            EXPECT_TRUE(WaitUntil([&] { return tool.RowCount() == 0; }, 10000))
+                << "300000 rows are still in the list 10 s after Clear";
+            EXPECT_TRUE(WaitUntil([&] { return !tool.IsEnabled(CLEAR_BUTTON); }, 3000));
+            continue;
+        }
+        ASSERT_TRUE(tool.ClickCloseBox());
+        DWORD exitCode = 1234;
+        ASSERT_TRUE(tool.WaitForExit(10000, &exitCode))
+            << "the tool is still running 10 s after its close box was clicked";
+        EXPECT_EQ(exitCode, 0u);
+    }
+}
+
 TEST_F(ToolTest, ACloseRequestSentByAnotherProgramEndsTheIdleTool) {
     // Sent, not posted: the tool handles it while it waits for input, inside a poll that
     // then finds its queue empty. The start-up's last messages must be gone by then.

@@ -1,5 +1,4 @@
 // What the list shows while rows arrive faster than it is painted, and once they stop.
-#include "runtime/control/Control.h"
 #include "tests/end_to_end/ToolFixture.h"
 
 #include <commctrl.h>
@@ -12,18 +11,21 @@ namespace {
 // The list as the screen shows it once its painting has settled: two pictures 60 ms
 // apart that agree, after the list has stopped holding its painting back.
 std::vector<uint32_t> SettledListPicture(const ToolProcess& tool) {
-    // A loaded machine may delay the tick that ends a hold-back past both pictures, so the
-    // hold-back's end is awaited first. The tool answers between two turns, so once the list
-    // says it paints as usual, the tick that painted it whole has run.
+    // A loaded machine may delay the tick that shows the last rows past both pictures, so
+    // the list's row count is awaited first: it stays put once the last rows are shown.
     HWND list = tool.Control(RESULT_LIST);
-    auto paintsAsUsual = [&] {
-        DWORD_PTR heldBack = 1;
-        return SendMessageTimeoutA(list, REPORT_ASK_PAINTING_HELD_BACK, 0, 0, SMTO_NORMAL,
-                                   READ_TIMEOUT_MS, &heldBack) != 0 &&
-               heldBack == 0;
+    auto rowsShown = [&] {
+        DWORD_PTR rows = 0;
+        SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, READ_TIMEOUT_MS, &rows);
+        return rows;
     };
-    if (!WaitUntil(paintsAsUsual, 3000)) {
-        ADD_FAILURE() << "the list still holds its painting back 3 s after the rows stopped";
+    auto countStaysPut = [&] {
+        DWORD_PTR before = rowsShown();
+        Sleep(150);
+        return rowsShown() == before;
+    };
+    if (!WaitUntil(countStaysPut, 3000)) {
+        ADD_FAILURE() << "the list is still told of new rows 3 s after the rows stopped";
     }
     std::vector<uint32_t> before = tool.ControlPixels(RESULT_LIST);
     for (int attempt = 0; attempt < 50; attempt++) {

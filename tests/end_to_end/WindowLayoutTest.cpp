@@ -25,7 +25,7 @@ const ExpectedControl CONTROLS[] = {
     {START_BUTTON, "Button", {190, 1, 230, 21}, "Start", 0x50030000, 0},
     {STOP_BUTTON, "Button", {240, 1, 280, 21}, "Stop", 0x50030000, 0},
     {CLEAR_BUTTON, "Button", {290, 1, 330, 21}, "Clear", 0x50030000, 0},
-    {RESULT_LIST, "SysListView32", {5, 25, 595, 495}, "", 0x50010041, WS_EX_CLIENTEDGE},
+    {RESULT_LIST, "SysListView32", {5, 25, 595, 495}, "", 0x50011041, WS_EX_CLIENTEDGE},
 };
 
 std::string ClassOf(HWND window) {

@@ -153,17 +153,12 @@ class WindowRuntimeTest : public testing::Test {
         return codes;
     }
 
-    // A child control made straight with CreateWindowExA, its identifier `number`. It holds
-    // the number in the control table, as a control of the control runtime would, since the
-    // window procedure takes commands and notifications only from the controls there.
+    // A child control made straight with CreateWindowExA, its identifier `number`.
     static HWND CreateChild(HWND parent, const char* className, DWORD style, int32_t number, int x,
                             int y, int width, int height, const char* text = "") {
         HWND child = CreateWindowExA(0, className, text, WS_CHILD | style, x, y, width, height,
                                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
                                      ModuleInstance, nullptr);
-        if (child != nullptr && GrowControlTable(number)) {
-            *WritableControlRecord(number) = {child, nullptr, {}};
-        }
         return child;
     }
 
