@@ -13,6 +13,8 @@ constexpr uint32_t MAIN_WINDOW_FLAGS = 0xC80001; // caption, system menu, centre
 constexpr uint32_t DIGITS_ONLY = ES_NUMBER;
 constexpr char LINE_FEED[] = "\n";
 constexpr char SEPARATOR[] = ", ";
+constexpr char WIDEST_NUMBER[] = "-2147483648";
+constexpr int32_t FACTOR_COLUMN_WIDTH = 200;
 // What a message shows of a field's text at most; a longer text is cut and ends in "...".
 constexpr int32_t SHOWN_TEXT_LIMIT = 40;
 
@@ -51,8 +53,13 @@ bool CreateMainWindow() {
     CreateButton(CLEAR_BUTTON, 290, 1, 40, 20, "Clear");
     // Several rows at once can be selected and copied.
     CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50, REPORT_MULTI_SELECT);
-    AddReportColumn(RESULT_LIST, 1, "Primfaktoren", 200);
-    AddReportColumn(RESULT_LIST, 2, "Teiler", 336);
+    // Every number shows whole, and the columns fit beside the vertical scroll bar that a
+    // full list brings: "Teiler" takes what is left.
+    int32_t numberWidth = ReportTextWidth(RESULT_LIST, WIDEST_NUMBER);
+    SetReportColumnWidth(RESULT_LIST, 0, numberWidth);
+    AddReportColumn(RESULT_LIST, 1, "Primfaktoren", FACTOR_COLUMN_WIDTH);
+    AddReportColumn(RESULT_LIST, 2, "Teiler",
+                    ReportColumnRoom(RESULT_LIST) - numberWidth - FACTOR_COLUMN_WIDTH);
     SetReportCommandTexts(RESULT_LIST, &LIST_COMMAND_TEXTS);
     // Enter in a field runs the range, as the default button of a form does.
     SetDefaultButton(MAIN_WINDOW, START_BUTTON);

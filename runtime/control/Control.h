@@ -124,6 +124,13 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
                                const char* columnTitle, int32_t columnWidth, uint32_t flags);
 // Adds column `index` (1, 2, ...) to the report list `number`.
 void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t width);
+// The width a column of the report list `number` needs to show `text` whole in the list's
+// font, its margins included; 0 for a number that holds no report list.
+int32_t ReportTextWidth(int32_t number, const char* text);
+// The width the columns of the report list `number` may take together without a horizontal
+// scroll bar, also once its rows bring the vertical one; 0 for no report list.
+int32_t ReportColumnRoom(int32_t number);
+void SetReportColumnWidth(int32_t number, int32_t column, int32_t width);
 // Gives the report list `number` the texts of its row commands; the list keeps the
 // pointer, so the texts must last as long as the list.
 void SetReportCommandTexts(int32_t number, const ReportCommandTexts* texts);

@@ -15,6 +15,9 @@ constexpr uint32_t REPORT_LIST_STYLE = 0x50011041;
 // ScratchBuffer, the zero included.
 constexpr int32_t ROW_TEXT_LIMIT = 60000;
 constexpr int32_t CELL_TEXT_LIMIT = 10000;
+// What a column needs beside its text: the list view's margin before a cell's text and its
+// padding behind it.
+constexpr int32_t CELL_PADDING = 16;
 constexpr UINT SELECTED_AND_FOCUSED = LVIS_SELECTED | LVIS_FOCUSED;
 // While rows arrive at a visible list, the list view is told the new count 20 times a
 // second; a tick that finds no new row stops the timer. Wine's list view numbers its own
@@ -507,6 +510,39 @@ void AddReportColumn(int32_t number, int32_t index, const char* title, int32_t w
     column.iSubItem = index;
     SendMessageA(record->handle, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(&column));
+}
+
+int32_t ReportTextWidth(int32_t number, const char* text) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (record->handle == nullptr || record->ops != &ReportListOps || text == nullptr) {
+        return 0;
+    }
+    int32_t width = static_cast<int32_t>(
+        SendMessageA(record->handle, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text)));
+    return width + CELL_PADDING;
+}
+
+int32_t ReportColumnRoom(int32_t number) {
+    const ControlRecord* record = LookupControlRecord(number);
+    RECT client = {};
+    if (record->handle == nullptr || record->ops != &ReportListOps ||
+        !GetClientRect(record->handle, &client)) {
+        return 0;
+    }
+    int32_t room = client.right - client.left;
+    // Once the rows outgrow the list, its vertical scroll bar takes its width from the client.
+    if ((GetWindowLongPtrA(record->handle, GWL_STYLE) & WS_VSCROLL) == 0) {
+        room -= GetSystemMetrics(SM_CXVSCROLL);
+    }
+    return room;
+}
+
+void SetReportColumnWidth(int32_t number, int32_t column, int32_t width) {
+    const ControlRecord* record = LookupControlRecord(number);
+    if (record->handle != nullptr && record->ops == &ReportListOps) {
+        SendMessageA(record->handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                     MAKELPARAM(width, 0));
+    }
 }
 
 void SetReportCommandTexts(int32_t number, const ReportCommandTexts* texts) {

@@ -410,6 +410,19 @@ int ToolProcess::ColumnWidth(int column) const {
     return static_cast<int>(width);
 }
 
+int ToolProcess::StringWidth(const char* text) const {
+    char* remote = static_cast<char*>(RemoteBuffer());
+    DWORD_PTR width = 0;
+    if (remote == nullptr ||
+        !WriteProcessMemory(process.hProcess, remote, text, strlen(text) + 1, nullptr) ||
+        SendMessageTimeoutA(controls[RESULT_LIST], LVM_GETSTRINGWIDTHA, 0,
+                            reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, READ_TIMEOUT_MS,
+                            &width) == 0) {
+        return -1;
+    }
+    return static_cast<int>(width);
+}
+
 RECT ToolProcess::ControlRect(int number) const {
     RECT rect = {};
     GetWindowRect(Control(number), &rect);

@@ -116,6 +116,8 @@ class ToolProcess {
     std::string CellText(int row, int column) const;
     std::string ColumnTitle(int column) const;
     int ColumnWidth(int column) const;
+    // The width of `text` in the list's font, as the list measures it.
+    int StringWidth(const char* text) const;
     // Client-area rectangle of a control in its parent's client coordinates.
     RECT ControlRect(int number) const;
     // What the screen shows of a control, its frame included.

@@ -91,13 +91,28 @@ TEST_F(ToolTest, ControlsFollowEachOtherInCreationOrder) {
     EXPECT_EQ(order, "12345670");
 }
 
-TEST_F(ToolTest, ListHasThreeColumnsWithTitlesAndWidths) {
+// The list view draws a cell's text after a margin and leaves a padding behind it.
+constexpr int LIST_CELL_PADDING = 12;
+
+TEST_F(ToolTest, ListHasThreeColumnsThatShowEveryNumberWholeBesideAFullList) {
     const char* titles[] = {"Zahl", "Primfaktoren", "Teiler"};
-    const int widths[] = {50, 200, 336};
     for (int column = 0; column < 3; column++) {
         EXPECT_EQ(tool.ColumnTitle(column), titles[column]) << "column " << column;
-        EXPECT_EQ(tool.ColumnWidth(column), widths[column]) << "column " << column;
     }
     EXPECT_EQ(tool.ColumnTitle(3), "<no column>") << "the list has a fourth column";
     EXPECT_EQ(tool.RowCount(), 0) << "the list is not empty before the first Start";
+    EXPECT_GE(tool.ColumnWidth(0), tool.StringWidth("-2147483648") + LIST_CELL_PADDING)
+        << "\"Zahl\" cuts the widest number";
+
+    ASSERT_TRUE(tool.PasteIntoField(FIRST_FIELD, "-2147483648"));
+    ASSERT_TRUE(tool.PasteIntoField(LAST_FIELD, "-2147483549"));
+    ASSERT_TRUE(tool.Click(START_BUTTON));
+    ASSERT_TRUE(WaitForRunEnd(100, 20000)) << "the list holds " << tool.RowCount() << " rows";
+    LONG_PTR style = GetWindowLongPtrA(tool.Control(RESULT_LIST), GWL_STYLE);
+    ASSERT_NE(style & WS_VSCROLL, 0) << "100 rows bring no vertical scroll bar";
+    EXPECT_EQ(style & WS_HSCROLL, 0) << "a horizontal scroll bar shows beside the full list";
+    RECT client = {};
+    GetClientRect(tool.Control(RESULT_LIST), &client);
+    EXPECT_LE(tool.ColumnWidth(0) + tool.ColumnWidth(1) + tool.ColumnWidth(2), client.right)
+        << "the columns run past the list's inside";
 }

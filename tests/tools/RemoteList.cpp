@@ -193,3 +193,13 @@ int RemoteList::ColumnWidth(int column) const {
     }
     return static_cast<int>(width);
 }
+
+int RemoteList::StringWidth(const char* text) const {
+    if (!IsUsable() || strlen(text) >= static_cast<size_t>(TEXT_ROOM)) {
+        return -1;
+    }
+    // The text lies at the start of the block, which Send hands to the list.
+    strcpy(localBlock, text);
+    DWORD_PTR width = 0;
+    return Send(LVM_GETSTRINGWIDTHA, 0, &width) ? static_cast<int>(width) : -1;
+}

@@ -37,6 +37,9 @@ class RemoteList {
     bool ColumnTitle(int column, std::string* title) const;
     // -1 when the list does not answer.
     int ColumnWidth(int column) const;
+    // The width of `text` in the list's font, as the list measures it; -1 when it does not
+    // answer.
+    int StringWidth(const char* text) const;
 
   private:
     bool Send(UINT message, WPARAM wParam, DWORD_PTR* result) const;

@@ -48,12 +48,9 @@ const ExpectedControl CONTROLS[] = {
     {7, "Button", "Clear", {290, 1, 330, 21}}, {0, "SysListView32", "", {5, 25, 595, 495}},
 };
 
-struct ExpectedColumn {
-    const char* title;
-    int width;
-};
-
-const ExpectedColumn COLUMNS[] = {{"Zahl", 50}, {"Primfaktoren", 200}, {"Teiler", 336}};
+const char* const COLUMN_TITLES[] = {"Zahl", "Primfaktoren", "Teiler"};
+// The list view draws a cell's text after a margin and leaves a padding behind it.
+constexpr int LIST_CELL_PADDING = 12;
 
 int failures = 0;
 
@@ -201,16 +198,27 @@ int CheckWindow(double seconds) {
         Fail("the list's process lends no memory to read the list");
     }
     printf("list read as a %d-bit program's\n", list.OwnerIs32Bit() ? 32 : 64);
+    int widths = 0;
     for (int column = 0; column < 3; column++) {
         std::string title;
-        if (!list.ColumnTitle(column, &title) || title != COLUMNS[column].title) {
+        if (!list.ColumnTitle(column, &title) || title != COLUMN_TITLES[column]) {
             Fail("column %d is headed \"%s\" instead of \"%s\"", column, title.c_str(),
-                 COLUMNS[column].title);
+                 COLUMN_TITLES[column]);
         }
-        int width = list.ColumnWidth(column);
-        if (width != COLUMNS[column].width) {
-            Fail("column %d is %d wide instead of %d", column, width, COLUMNS[column].width);
-        }
+        widths += list.ColumnWidth(column);
+    }
+    int widest = list.StringWidth("-2147483648");
+    if (list.ColumnWidth(0) < widest + LIST_CELL_PADDING) {
+        Fail("column 0 is %d wide, too narrow for -2147483648 (%d wide)", list.ColumnWidth(0),
+             widest);
+    }
+    // The columns must fit beside the vertical scroll bar that a full list brings.
+    RECT inside = {};
+    GetClientRect(GetDlgItem(window, RESULT_LIST), &inside);
+    if (widths > inside.right - GetSystemMetrics(SM_CXVSCROLL)) {
+        Fail("the columns are %d wide together, more than the list's inside beside a scroll "
+             "bar (%ld)",
+             widths, inside.right - GetSystemMetrics(SM_CXVSCROLL));
     }
     std::string none;
     if (list.ColumnTitle(3, &none)) {
