@@ -37,9 +37,7 @@ bool GrowControlTable(int32_t number) {
     int32_t capacity = number + CONTROL_TABLE_GROWTH;
     SIZE_T bytes =
         static_cast<SIZE_T>(capacity + CONTROL_TABLE_SPARE_RECORDS) * sizeof(ControlRecord);
-    void* records = ControlTable.records != nullptr
-                        ? HeapReAlloc(AppHeap, HEAP_ZERO_MEMORY, ControlTable.records, bytes)
-                        : HeapAlloc(AppHeap, HEAP_ZERO_MEMORY, bytes);
+    void* records = GrowHeapBlock(ControlTable.records, bytes, HEAP_ZERO_MEMORY);
     // On failure the old records stay valid and in place.
     if (records == nullptr) {
         return false;

@@ -36,8 +36,7 @@ bool MakeRoom(RowsText* rows, SIZE_T more) {
         }
         capacity *= 2;
     }
-    void* grown = rows->text != nullptr ? HeapReAlloc(AppHeap, 0, rows->text, capacity)
-                                        : HeapAlloc(AppHeap, 0, capacity);
+    void* grown = GrowHeapBlock(rows->text, capacity, 0);
     if (grown == nullptr) {
         return false;
     }

@@ -46,8 +46,7 @@ bool RowRoom(ReportRows* rows) {
     int32_t capacity =
         rows->capacity != 0 ? rows->capacity + rows->capacity / 2 : FIRST_ROW_CAPACITY;
     SIZE_T bytes = static_cast<SIZE_T>(capacity) * sizeof(ReportRow);
-    void* grown = rows->rows != nullptr ? HeapReAlloc(AppHeap, 0, rows->rows, bytes)
-                                        : HeapAlloc(AppHeap, 0, bytes);
+    void* grown = GrowHeapBlock(rows->rows, bytes, 0);
     if (grown == nullptr) {
         return false;
     }

@@ -8,6 +8,9 @@
 
 // The private heap of the process; every runtime allocation comes from it.
 extern HANDLE AppHeap;
+// A block of `bytes` on AppHeap: `block` grown (or shrunk) in place or moved, or a new one
+// when `block` is null. Null on failure, and `block` then stays valid as it was.
+void* GrowHeapBlock(void* block, SIZE_T bytes, DWORD flags);
 // The program's own module, taken once at start-up.
 extern HINSTANCE ModuleInstance;
 

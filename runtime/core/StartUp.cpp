@@ -30,3 +30,8 @@ void Shutdown() {
     HeapDestroy(AppHeap);
     ExitProcess(0);
 }
+
+void* GrowHeapBlock(void* block, SIZE_T bytes, DWORD flags) {
+    return block != nullptr ? HeapReAlloc(AppHeap, flags, block, bytes)
+                            : HeapAlloc(AppHeap, flags, bytes);
+}
