@@ -6,6 +6,7 @@
 #include "app/App.h"
 #include "bench/CommittedMemory.h"
 #include "runtime/control/Control.h"
+#include "runtime/control/ReportList.h"
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
 #include "tests/Clipboard.h"
@@ -75,18 +76,23 @@ void StartRange(ToolProcess* tool, int32_t first, int32_t last) {
 
 // Runs the range to its end. The row count is asked for rarely, since every question
 // costs the busy tool a message; the end shows in Stop's state, which is read without it.
-// Returns the rate from the first row seen to the end of the run.
-double RunToEnd(ToolProcess* tool, int32_t first, int rows, DWORD timeoutMs) {
+// Returns the rate from the moment `from` rows are there (the first row by default) to the
+// end of the run; `there` runs at that moment.
+double RunToEnd(ToolProcess* tool, int32_t first, int rows, DWORD timeoutMs, int from = 1,
+                void (*there)(ToolProcess*) = nullptr) {
     int before = tool->RowCount();
     StartRange(tool, first, static_cast<int32_t>(first + (rows - 1)));
     int seen = 0;
     if (!WaitUntil(
             [&] {
                 seen = tool->RowCount() - before;
-                return seen >= 1;
+                return seen >= from;
             },
-            5000)) {
-        GiveUp("no first row");
+            60000)) {
+        GiveUp("the run did not reach its first rows");
+    }
+    if (there != nullptr) {
+        there(tool);
     }
     double start = NowMs();
     double end = 0;
@@ -104,11 +110,63 @@ double RunToEnd(ToolProcess* tool, int32_t first, int rows, DWORD timeoutMs) {
     return (rows - seen) / ((end - start) / 1000.0);
 }
 
-double ToolRowsPerSecond(int32_t first, double* seconds) {
+// Another program's questions to the tool while it works: the list's row count asked every
+// `pauseMs` from a thread of this process, the longest wait for an answer noted.
+struct Questioner {
+    HWND list;
+    DWORD pauseMs;
+    volatile bool stop;
+    double longestMs;
+    int unanswered;
+    int asked;
+};
+
+DWORD WINAPI AskRowCount(void* parameter) {
+    Questioner* questioner = static_cast<Questioner*>(parameter);
+    while (!questioner->stop) {
+        DWORD_PTR rows = 0;
+        double start = NowMs();
+        if (SendMessageTimeoutA(questioner->list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000,
+                                &rows) == 0) {
+            questioner->unanswered++;
+        }
+        questioner->longestMs = std::max(questioner->longestMs, NowMs() - start);
+        questioner->asked++;
+        Sleep(questioner->pauseMs);
+    }
+    return 0;
+}
+
+// How the list is watched while the rate is taken: left at its top, scrolled to its end
+// once rows have come (as a user does who wants to see them arrive), or at its top while
+// another program asks it its row count every 20 ms, as automation clients do.
+enum class Watch { Top, End, Asked };
+constexpr int SCROLL_AT_ROWS = 3000;
+
+void ScrollToEnd(ToolProcess* tool) {
+    PostMessageA(tool->Control(RESULT_LIST), WM_VSCROLL, SB_BOTTOM, 0);
+}
+
+double ToolRowsPerSecond(int32_t first, Watch watch, double* seconds) {
     ToolProcess tool;
     LaunchIdleTool(&tool);
-    double rate = RunToEnd(&tool, first, RATE_ROWS, 600000);
-    *seconds = RATE_ROWS / rate;
+    Questioner questioner = {tool.Control(RESULT_LIST), 20, false, 0, 0, 0};
+    HANDLE thread = nullptr;
+    if (watch == Watch::Asked) {
+        thread = CreateThread(nullptr, 0, AskRowCount, &questioner, 0, nullptr);
+    }
+    double rate = watch == Watch::End
+                      ? RunToEnd(&tool, first, RATE_ROWS, 600000, SCROLL_AT_ROWS, ScrollToEnd)
+                      : RunToEnd(&tool, first, RATE_ROWS, 600000);
+    if (thread != nullptr) {
+        questioner.stop = true;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        if (questioner.unanswered != 0 || questioner.asked < 10) {
+            GiveUp("the tool did not answer another program's questions");
+        }
+    }
+    *seconds = (watch == Watch::End ? RATE_ROWS - SCROLL_AT_ROWS : RATE_ROWS) / rate;
     return rate;
 }
 
@@ -234,48 +292,66 @@ double BareRowsPerSecond(int32_t first, int rows, bool drawingHeldOff) {
     return rows / seconds;
 }
 
-void RowRates(bool withBareLoop) {
-    const int32_t firsts[] = {1, FirstBelowLargest(RATE_ROWS)};
-    double rates[2] = {};
-    for (int range = 0; range < 2; range++) {
-        int32_t first = firsts[range];
-        // Other work on the machine comes and goes: the tool and the limit loop take turns,
-        // and each keeps its best of RATE_TURNS.
-        double seconds = 0;
-        double tool = 0;
-        double limit = 0;
-        for (int turn = 0; turn < RATE_TURNS; turn++) {
-            double turnSeconds = 0;
-            double turnTool = ToolRowsPerSecond(first, &turnSeconds);
-            if (turnTool > tool) {
-                tool = turnTool;
-                seconds = turnSeconds;
-            }
-            double turnLimit = BareRowsPerSecond(first, RATE_ROWS, true);
-            limit = turnLimit > limit ? turnLimit : limit;
-        }
-        rates[range] = tool;
-        if (range == 0) {
-            Print("(1) rows 1..40000: tool %.0f rows/s (%.2f s), limit loop %.0f rows/s; "
-                  "tool / limit = %.2f\n",
-                  tool, seconds, limit, tool / limit);
-        } else {
-            Print("    the 40000 rows %.0f..2147483647: tool %.0f rows/s (%.2f s), limit loop "
-                  "%.0f rows/s; tool / limit = %.2f\n",
-                  first, tool, seconds, limit, tool / limit);
-        }
-        if (withBareLoop) {
-            double bare = BareRowsPerSecond(first, BARE_ROWS, false);
-            Print("        bare per-row loop %.1f rows/s over its first %.0f rows; tool / bare = "
-                  "%.1f\n",
-                  bare, BARE_ROWS, tool / bare);
+// The ceiling of a design that takes one message a turn: a window, then one PeekMessageA a
+// turn and nothing else.
+double PollOnlyTurnsPerSecond(int turns) {
+    BareList bare = CreateBareList();
+    MSG message;
+    double start = NowMs();
+    for (int turn = 0; turn < turns; turn++) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
         }
     }
-    Print("    rows below 2^31 / rows of 1..40000 = %.2f\n", rates[1] / rates[0]);
-    Print("    (limit loop: one PeekMessageA, LVM_INSERTITEMA and two LVM_SETITEMTEXTA a row, "
-          "drawing off until its one paint at the end; each rate the best of %.0f turns, the "
-          "tool's and the loop's taken in turn)\n",
+    double seconds = (NowMs() - start) / 1000.0;
+    DestroyBareList(bare);
+    return turns / seconds;
+}
+
+void RowRates(bool withBareLoop) {
+    const int32_t firsts[] = {1, FirstBelowLargest(RATE_ROWS)};
+    const char* ranges[] = {"1..40000", "the 40000 numbers below 2^31"};
+    const struct {
+        Watch watch;
+        const char* name;
+    } watches[] = {{Watch::Top, "the list at its top"},
+                   {Watch::End, "scrolled to its end at row 3000"},
+                   {Watch::Asked, "at its top, its count asked every 20 ms"}};
+    double rates[2] = {};
+    Print("(1) rows a second of the tool against a loop that only polls (a window, then one "
+          "PeekMessageA a turn), best of %.0f turns each, taken in turn:\n",
           RATE_TURNS);
+    for (int range = 0; range < 2; range++) {
+        for (const auto& watch : watches) {
+            double seconds = 0;
+            double tool = 0;
+            double poll = 0;
+            for (int turn = 0; turn < RATE_TURNS; turn++) {
+                double turnSeconds = 0;
+                double turnTool = ToolRowsPerSecond(firsts[range], watch.watch, &turnSeconds);
+                if (turnTool > tool) {
+                    tool = turnTool;
+                    seconds = turnSeconds;
+                }
+                poll = std::max(poll, PollOnlyTurnsPerSecond(RATE_ROWS));
+            }
+            if (watch.watch == Watch::Top) {
+                rates[range] = tool;
+            }
+            printf("    %s, %s: ", ranges[range], watch.name);
+            Print("tool %.0f rows/s (%.2f s), poll-only loop %.0f turns/s; tool / poll = %.2f\n",
+                  tool, seconds, poll, tool / poll);
+        }
+        if (withBareLoop) {
+            double limit = BareRowsPerSecond(firsts[range], RATE_ROWS, true);
+            double bare = BareRowsPerSecond(firsts[range], BARE_ROWS, false);
+            Print("        limit loop (one poll, one insertion and two cells a row, drawing off) "
+                  "%.0f rows/s; bare per-row loop %.1f rows/s over its first %.0f rows\n",
+                  limit, bare, BARE_ROWS);
+        }
+    }
+    Print("    rows below 2^31 / rows of 1..40000, the list at its top = %.2f\n",
+          rates[1] / rates[0]);
 }
 
 double MicrosecondsEach(double startMs, int count) {
@@ -296,7 +372,7 @@ ListProbe probe;
 LRESULT CALLBACK SeeTakenMessage(int code, WPARAM removal, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
     if (code == HC_ACTION && removal == PM_REMOVE && message->message == WM_TIMER &&
-        message->hwnd == probe.list && message->lParam != 0) {
+        message->hwnd == probe.list && message->wParam == SHOW_TIMER) {
         probe.tickTaken = true;
     }
     return CallNextHookEx(probe.hook, code, removal, lParam);
@@ -446,6 +522,85 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
           tickAlone.count != 0 ? beyondPoll(tickAlone) / tickAlone.count / 1000.0 : 0,
           beyondPoll(tickAlone) / rows);
     Print("    the paint after the last row: %.2f ms\n", lastPaintMs);
+}
+
+// Where a count update's time goes, against the tool's list in this process: the update
+// itself, and the two kinds of work it does twice whatever changed, a redraw of the
+// vertical scroll bar (SetScrollInfo asked to redraw) and a move of the header to where it
+// is. With `atEnd` the list is scrolled to its end first.
+void CountUpdateCost(bool atEnd) {
+    constexpr int ROWS = 40000;
+    constexpr int TIMES = 200;
+    CreateSettledMainWindow();
+    HWND list = GetDlgItem(GetCurrentWindow(), RESULT_LIST);
+    for (int32_t number = 1; number <= ROWS; number++) {
+        char* text = MarkScratch();
+        AppendNumber(number);
+        SealScratch();
+        AddControlRow(RESULT_LIST, -1, text);
+        ReleaseScratch(text);
+    }
+    SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    if (atEnd) {
+        SendMessageA(list, WM_VSCROLL, SB_BOTTOM, 0);
+    }
+    UpdateWindow(list);
+    double start = NowMs();
+    for (int time = 0; time < TIMES; time++) {
+        SendMessageA(list, LVM_SETITEMCOUNT, ROWS + time % 2,
+                     LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
+    double updateUs = MicrosecondsEach(start, TIMES);
+    // The list's own telling: one more row each time, told as the ticks tell it.
+    ReportListState* state = ReportListStateOf(list);
+    int redraws = 0;
+    double tellingUs = 0;
+    for (int time = 0; time < TIMES; time++) {
+        char* text = MarkScratch();
+        AppendNumber(ROWS + 1 + time);
+        SealScratch();
+        AddControlRow(RESULT_LIST, -1, text);
+        ReleaseScratch(text);
+        DWORD drawnAt = state->scrollBarDrawnAt;
+        double tellStart = NowMs();
+        TellRowCount(state);
+        tellingUs += (NowMs() - tellStart) * 1000.0;
+        redraws += state->scrollBarDrawnAt != drawnAt ? 1 : 0;
+    }
+    SCROLLINFO bar = {};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_PAGE;
+    GetScrollInfo(list, SB_VERT, &bar);
+    start = NowMs();
+    for (int time = 0; time < TIMES; time++) {
+        SetScrollInfo(list, SB_VERT, &bar, TRUE);
+    }
+    double scrollBarUs = MicrosecondsEach(start, TIMES);
+    start = NowMs();
+    for (int time = 0; time < TIMES; time++) {
+        SetScrollInfo(list, SB_VERT, &bar, FALSE);
+    }
+    double quietScrollBarUs = MicrosecondsEach(start, TIMES);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT place = {};
+    GetWindowRect(header, &place);
+    MapWindowPoints(HWND_DESKTOP, list, reinterpret_cast<POINT*>(&place), 2);
+    start = NowMs();
+    for (int time = 0; time < TIMES; time++) {
+        SetWindowPos(header, nullptr, place.left, place.top, place.right, place.bottom,
+                     SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    double headerUs = MicrosecondsEach(start, TIMES);
+    CloseAllWindows();
+    printf("(2a) one count update of a list of 40000 rows, %s: ",
+           atEnd ? "scrolled to its end" : "at its top");
+    Print("LVM_SETITEMCOUNT %.0f us; of the work it does twice: SetScrollInfo that redraws "
+          "%.0f us (%.0f us without the redraw), the header moved to where it is %.0f us\n",
+          updateUs, scrollBarUs, quietScrollBarUs, headerUs);
+    Print("    the list's telling of one more row: %.0f us, the scroll bar redrawn %.0f of %.0f "
+          "times\n",
+          tellingUs / TIMES, redraws, TIMES);
 }
 
 // Whether the cost of a row stays flat as the list grows: the tool's rate over the last
@@ -706,32 +861,6 @@ void CopyTime() {
     CopyRows(tool, COPY_ROWS);
 }
 
-// Another program's questions to the tool while it works: the list's row count asked every
-// 10 ms from a thread of this process, the longest wait for an answer noted.
-struct Questioner {
-    HWND list;
-    volatile bool stop;
-    double longestMs;
-    int unanswered;
-    int asked;
-};
-
-DWORD WINAPI AskRowCount(void* parameter) {
-    Questioner* questioner = static_cast<Questioner*>(parameter);
-    while (!questioner->stop) {
-        DWORD_PTR rows = 0;
-        double start = NowMs();
-        if (SendMessageTimeoutA(questioner->list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 5000,
-                                &rows) == 0) {
-            questioner->unanswered++;
-        }
-        questioner->longestMs = std::max(questioner->longestMs, NowMs() - start);
-        questioner->asked++;
-        Sleep(10);
-    }
-    return 0;
-}
-
 // A list of 300,000 rows: Ctrl+A then Ctrl+C, Clear while another program asks the list its
 // row count, and, filled again, the close box until the process has ended.
 void LargeList() {
@@ -739,7 +868,7 @@ void LargeList() {
     LaunchIdleTool(&tool);
     RunToEnd(&tool, 1, LARGE_ROWS, 900000);
     CopyRows(tool, LARGE_ROWS);
-    Questioner questioner = {tool.Control(RESULT_LIST), false, 0, 0, 0};
+    Questioner questioner = {tool.Control(RESULT_LIST), 10, false, 0, 0, 0};
     HANDLE thread = CreateThread(nullptr, 0, AskRowCount, &questioner, 0, nullptr);
     Sleep(100);
     double start = NowMs();
@@ -780,7 +909,8 @@ void ExecutableSize(const char* relativePath) {
 } // namespace
 
 // With the argument "rows", only the row figures: the rates, the breakdown and the long run;
-// with "copy", only the copy of 100,000 rows; with "large", only the list of 300,000 rows.
+// with "copy", only the copy of 100,000 rows; with "large", only the list of 300,000 rows;
+// with "update", only where a count update's time goes.
 void MainProgram() {
     bool rowsOnly = strstr(GetCommandLineA(), " rows") != nullptr;
     if (strstr(GetCommandLineA(), " copy") != nullptr) {
@@ -791,10 +921,17 @@ void MainProgram() {
         LargeList();
         ExitProcess(0);
     }
+    if (strstr(GetCommandLineA(), " update") != nullptr) {
+        CountUpdateCost(false);
+        CountUpdateCost(true);
+        ExitProcess(0);
+    }
     if (!rowsOnly) {
         TurnCost();
     }
     RowRates(!rowsOnly);
+    CountUpdateCost(false);
+    CountUpdateCost(true);
     TurnBreakdown("rows 1..40000, the list at its top", 1, RATE_ROWS, 0);
     TurnBreakdown("rows 1..40000, the list scrolled to its end at row 3000", 1, RATE_ROWS, 3000);
     TurnBreakdown("the 40000 rows below 2^31, the list at its top", FirstBelowLargest(RATE_ROWS),

@@ -1,5 +1,5 @@
 // All global state of the control runtime, in one place.
-#include "runtime/control/ControlState.h"
+#include "runtime/control/ReportList.h"
 
 #include "runtime/core/Core.h"
 
@@ -15,6 +15,7 @@ ImageCacheEntry* ImageCache;
 int32_t ImageCacheCount;
 int32_t ImageCacheCapacity;
 int32_t ListProcedureDepth;
+WNDPROC ListViewProcedure;
 
 void InitControlRuntime() {
     ControlTable = ControlTableState{};
@@ -27,6 +28,7 @@ void InitControlRuntime() {
     ImageCacheCount = 0;
     ImageCacheCapacity = 0;
     ListProcedureDepth = 0;
+    ListViewProcedure = nullptr;
 
     ControlTable.records = static_cast<ControlRecord*>(HeapAlloc(
         AppHeap, HEAP_ZERO_MEMORY,
@@ -37,4 +39,5 @@ void InitControlRuntime() {
     ControlFont = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
     // Registers the list-view class of the report list.
     InitCommonControls();
+    SetNotificationHandler(AnswerListNotification);
 }

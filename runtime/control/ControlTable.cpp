@@ -47,27 +47,30 @@ bool GrowControlTable(int32_t number) {
     return true;
 }
 
-bool IsEnabledControlWindow(int32_t number, HWND window) {
-    HWND handle = LookupControlRecord(number)->handle;
-    // A number without a control has a null handle, which is no sender and never enabled.
-    return handle == window && IsWindowEnabled(handle);
-}
-
 HWND SetControlParent(HWND parent) {
     ControlParent = parent;
     return parent;
 }
 
 HWND CreateControlWindow(int32_t number, uint32_t style, uint32_t extendedStyle) {
-    // A window under a number the table cannot hold could never be reached.
-    if (!GrowControlTable(number)) {
+    if (number < 0 || number > MAX_CONTROL_NUMBER) {
         return nullptr;
     }
     HWND handle = CreateWindowExA(
         extendedStyle, PendingControl.className, PendingControl.text, style, PendingControl.x,
         PendingControl.y, PendingControl.width, PendingControl.height, ControlParent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)), ModuleInstance, nullptr);
-    // Taken after the creation: messages sent during it may reach code that grows the table.
+    if (handle == nullptr && PendingControl.keepsRecordOnFailure) {
+        return nullptr;
+    }
+    // A window under a number the table cannot hold could never be reached. The table grows
+    // after the creation: messages sent during it may reach code that grows the table.
+    if (!GrowControlTable(number)) {
+        if (handle != nullptr) {
+            DestroyWindow(handle);
+        }
+        return nullptr;
+    }
     ControlRecord* record = WritableControlRecord(number);
     record->handle = handle;
     record->ops = PendingControl.ops;

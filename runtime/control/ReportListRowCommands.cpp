@@ -1,6 +1,6 @@
 // The report list's commands on its rows: Ctrl+A selects every row, Ctrl+C puts the
 // selected rows on the clipboard, and a right click offers both in a menu.
-#include "runtime/control/ControlState.h"
+#include "runtime/control/ReportList.h"
 
 #include "runtime/core/Core.h"
 #include "runtime/window/Window.h"
@@ -45,7 +45,7 @@ bool MakeRoom(RowsText* rows, SIZE_T more) {
     return true;
 }
 
-bool AppendBytes(RowsText* rows, const char* bytes, SIZE_T count) {
+bool AppendToRowsText(RowsText* rows, const char* bytes, SIZE_T count) {
     if (!MakeRoom(rows, count)) {
         return false;
     }
@@ -58,32 +58,33 @@ bool AppendBytes(RowsText* rows, const char* bytes, SIZE_T count) {
 bool AppendCell(RowsText* text, const ReportRows* rows, int32_t row, int32_t column) {
     SIZE_T length;
     const char* cell = StoredCell(rows, row, column, &length);
-    return AppendBytes(text, cell != nullptr ? cell : "", length);
+    return AppendToRowsText(text, cell != nullptr ? cell : "", length);
 }
 
-int32_t NextSelectedRow(HWND list, int32_t after) {
-    return static_cast<int32_t>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(after),
-                                             MAKELPARAM(LVNI_SELECTED, 0)));
+int32_t NextSelectedRow(const ReportListState* state, int32_t after) {
+    return static_cast<int32_t>(SendMessageA(
+        state->list, LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
 // The selected rows in list order, each line ended by CR LF, the text closed by a zero;
-// false when AppHeap cannot hold it whole. The caller frees rows->text either way.
-bool BuildSelectedRowsText(RowsText* text, HWND list, const ReportRows* rows) {
-    int32_t columns = ColumnCount(list);
+// false when AppHeap cannot hold it whole. The caller frees text->text either way.
+bool BuildSelectedRowsText(RowsText* text, const ReportListState* state) {
+    const ReportRows* rows = &state->rows;
+    int32_t columns = ColumnCount(state->list);
     // Asking for each selected row costs the list view a message; after a select-all every
     // row is one.
-    bool all = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == rows->count;
-    for (int32_t row = NextSelectedRow(list, -1); row >= 0 && row < rows->count;
-         row = all ? row + 1 : NextSelectedRow(list, row)) {
+    bool all = SendMessageA(state->list, LVM_GETSELECTEDCOUNT, 0, 0) == rows->count;
+    for (int32_t row = NextSelectedRow(state, -1); row >= 0 && row < rows->count;
+         row = all ? row + 1 : NextSelectedRow(state, row)) {
         for (int32_t column = 0; column < columns; column++) {
             if (!AppendCell(text, rows, row, column) ||
-                !AppendBytes(text, column + 1 < columns ? "\t" : "\r\n",
-                             column + 1 < columns ? 1 : 2)) {
+                !AppendToRowsText(text, column + 1 < columns ? "\t" : "\r\n",
+                                  column + 1 < columns ? 1 : 2)) {
                 return false;
             }
         }
     }
-    return AppendBytes(text, "", 1);
+    return AppendToRowsText(text, "", 1);
 }
 
 // Another program that reads the clipboard holds it open for a moment; the copy waits up to
@@ -127,17 +128,17 @@ const char* PutOnClipboard(HWND list, const RowsText* rows, const ReportCommandT
 // Puts the selected rows on the clipboard as lines of tab-separated cells, under the wait
 // cursor. A text that cannot be had whole is not copied at all: the user is told, and the
 // clipboard keeps what it held. With no row selected nothing happens.
-void CopySelectedRows(HWND list, const ReportListState* state) {
-    if (NextSelectedRow(list, -1) < 0) {
+void CopySelectedRows(const ReportListState* state) {
+    if (NextSelectedRow(state, -1) < 0) {
         return;
     }
+    HWND list = state->list;
     static const ReportCommandTexts untold = {};
     const ReportCommandTexts* texts = state->texts != nullptr ? state->texts : &untold;
     HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     RowsText text = {};
-    const char* failure = BuildSelectedRowsText(&text, list, &state->rows)
-                              ? PutOnClipboard(list, &text, texts)
-                              : texts->noMemoryForCopy;
+    const char* failure = BuildSelectedRowsText(&text, state) ? PutOnClipboard(list, &text, texts)
+                                                              : texts->noMemoryForCopy;
     if (text.text != nullptr) {
         HeapFree(AppHeap, 0, text.text);
     }
@@ -179,12 +180,20 @@ POINT MenuPlaceForKeyboard(HWND list) {
     return place;
 }
 
+// Ctrl with the letter, without Alt: Ctrl+Alt is AltGr on many keyboards.
+bool IsControlShortcut(WPARAM key, char letter) {
+    return key == static_cast<WPARAM>(letter) && GetKeyState(VK_CONTROL) < 0 &&
+           GetKeyState(VK_MENU) >= 0;
+}
+} // namespace
+
 // The menu of a right click (or of the menu key): copy, grey while no row is selected, and
 // select all, in the texts the list was given; none without them.
-void ShowRowMenu(HWND list, ReportListState* state, LPARAM where) {
+void ShowRowMenu(ReportListState* state, LPARAM where) {
     if (state->texts == nullptr) {
         return;
     }
+    HWND list = state->list;
     POINT place = {GET_X_LPARAM(where), GET_Y_LPARAM(where)};
     if (place.x == -1 && place.y == -1) {
         place = MenuPlaceForKeyboard(list);
@@ -193,44 +202,26 @@ void ShowRowMenu(HWND list, ReportListState* state, LPARAM where) {
     if (menu == nullptr) {
         return;
     }
-    UINT copyState = NextSelectedRow(list, -1) >= 0 ? MF_ENABLED : MF_GRAYED;
+    UINT copyState = NextSelectedRow(state, -1) >= 0 ? MF_ENABLED : MF_GRAYED;
     AppendMenuW(menu, MF_STRING | copyState, COPY_COMMAND, state->texts->copyItem);
     AppendMenuW(menu, MF_STRING, SELECT_ALL_COMMAND, state->texts->selectAllItem);
     UINT chosen =
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, place.x, place.y, 0, list, nullptr);
     DestroyMenu(menu);
     if (chosen == COPY_COMMAND) {
-        CopySelectedRows(list, state);
+        CopySelectedRows(state);
     } else if (chosen == SELECT_ALL_COMMAND) {
         SelectAllRows(list);
     }
 }
 
-// Ctrl with the letter, without Alt: Ctrl+Alt is AltGr on many keyboards.
-bool IsControlShortcut(WPARAM key, char letter) {
-    return key == static_cast<WPARAM>(letter) && GetKeyState(VK_CONTROL) < 0 &&
-           GetKeyState(VK_MENU) >= 0;
-}
-} // namespace
-
-bool TakeRowCommand(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_KEYDOWN && message != WM_CONTEXTMENU) {
-        return false;
-    }
-    ReportListState* state = ReportListStateOf(list);
-    if (state == nullptr) {
-        return false;
-    }
-    if (message == WM_CONTEXTMENU) {
-        ShowRowMenu(list, state, lParam);
+bool TakeRowShortcut(ReportListState* state, WPARAM key) {
+    if (IsControlShortcut(key, 'A')) {
+        SelectAllRows(state->list);
         return true;
     }
-    if (IsControlShortcut(wParam, 'A')) {
-        SelectAllRows(list);
-        return true;
-    }
-    if (IsControlShortcut(wParam, 'C')) {
-        CopySelectedRows(list, state);
+    if (IsControlShortcut(key, 'C')) {
+        CopySelectedRows(state);
         return true;
     }
     return false;

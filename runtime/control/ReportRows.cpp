@@ -1,6 +1,6 @@
 // The rows of a report list as the runtime keeps them: an array of row records and their
 // texts in blocks on AppHeap, so that clearing costs one free per block.
-#include "runtime/control/ControlState.h"
+#include "runtime/control/ReportList.h"
 
 #include "runtime/core/Core.h"
 
@@ -108,6 +108,10 @@ void ClearStoredRows(ReportRows* rows) {
         HeapFree(AppHeap, 0, rows->rows);
     }
     *rows = {};
+}
+
+bool IsStoredRow(const ReportRows* rows, int32_t row) {
+    return row >= 0 && row < rows->count;
 }
 
 const char* StoredCell(const ReportRows* rows, int32_t row, int32_t column, SIZE_T* length) {

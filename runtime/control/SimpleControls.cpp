@@ -28,6 +28,7 @@ void SetPendingControl(const char* className, const ControlOps* ops, int32_t x, 
     PendingControl.text = text;
     PendingControl.flags = flags;
     PendingControl.ops = ops;
+    PendingControl.keepsRecordOnFailure = false;
 }
 } // namespace
 

@@ -56,10 +56,15 @@ int32_t EventControlNumber();
 // Blocks until a message is waiting in the thread's queue, one already queued included.
 // PollEvent itself never waits; this is for a caller that is idle.
 void WaitForMessage();
-// Answers a notification of a control, sent to its window on this thread, before the
-// window procedure looks at it for an event; its result is the window procedure's. The
-// control runtime gives it.
-typedef LRESULT (*NotificationHandler)(const NMHDR* header);
+// What a control's notification, sent to its window, means: the answer the window
+// procedure returns, and whether the window records it as an event of the control.
+struct NotificationAnswer {
+    LRESULT result;
+    bool isEvent;
+};
+// Answers the notifications of controls; the control runtime alone knows them, and gives
+// its handler once, at its initialisation.
+typedef NotificationAnswer (*NotificationHandler)(const NMHDR* header);
 void SetNotificationHandler(NotificationHandler handler);
 // The window procedure of every class the runtime registers.
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,8 +2,6 @@
 // sees, carries out the two focus commands, and defers size changes through the queue.
 #include "runtime/window/WindowState.h"
 
-#include <commctrl.h>
-
 namespace {
 // A message sent from another thread is handled inside a poll that then finds the queue
 // empty, or inside the idle wait's next peek; the event it records would stay pending until
@@ -31,50 +29,25 @@ void RecordControlEvent(HWND window, int32_t number, HWND sender) {
     RecordEvent(window, EVENT_CONTROL);
 }
 
-bool IsReportList(HWND sender) {
-    NotificationClassName[0] = 0;
-    GetClassNameA(sender, NotificationClassName, CLASS_NAME_BUFFER_SIZE);
-    return NotificationClassName[0] == 'S' && NotificationClassName[1] == 'y' &&
-           NotificationClassName[2] == 's' && NotificationClassName[3] == 'L';
-}
-
-// The codes are negative numbers; NMHDR carries them as UINT.
-bool IsReportListEvent(UINT code) {
-    switch (code) {
-    case NM_CLICK:
-    case NM_DBLCLK:
-    case NM_RCLICK:
-    case NM_RDBLCLK:
-    case LVN_ITEMACTIVATE:
-    case LVN_ITEMCHANGED:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Notifications are never passed on to the default processing. The tool's own controls
-// send theirs on this thread; one sent from another thread points into memory of no meaning
-// here and is never read (nor one a control sends while this thread answers another
-// thread's message: no person caused it). Posted ones never get here.
+// Notifications are never passed on to the default processing. The control runtime answers
+// them and says which are events. The tool's own controls send theirs on this thread; one
+// sent from another thread points into memory of no meaning here and is never read (nor one
+// a control sends while this thread answers another thread's message: no person caused it).
+// Posted ones never get here.
 LRESULT OnNotify(HWND window, const NMHDR* header) {
-    // The handler reads only what a control sends itself; a list may ask while it answers
-    // another thread's message.
-    LRESULT answer = ControlNotificationHandler != nullptr && header != nullptr
-                         ? ControlNotificationHandler(header)
-                         : 0;
-    // The code first: a list sends many notifications that are no event (a change about to
-    // happen, for each of its rows as Ctrl+A selects them), and the class name costs a call.
-    if (InSendMessage() || header == nullptr || !IsReportListEvent(header->code) ||
-        !IsReportList(header->hwndFrom)) {
-        return answer;
+    if (ControlNotificationHandler == nullptr || header == nullptr) {
+        return 0;
+    }
+    NotificationAnswer answer = ControlNotificationHandler(header);
+    if (!answer.isEvent || InSendMessage()) {
+        return answer.result;
     }
     // A 64-bit identifier beyond 32 bits must not pass for the control its low bits name.
     int32_t number = static_cast<int32_t>(header->idFrom);
     if (static_cast<UINT_PTR>(number) == header->idFrom) {
         RecordControlEvent(window, number, header->hwndFrom);
     }
-    return answer;
+    return answer.result;
 }
 
 // A command with lParam 0 and a non-zero high word came from an accelerator.

@@ -9,7 +9,6 @@ char ClassNameBuffer[CLASS_NAME_BUFFER_SIZE];
 HWND CurrentWindow;
 CurrentEventState CurrentEvent;
 MSG PollMessage;
-char NotificationClassName[CLASS_NAME_BUFFER_SIZE];
 HHOOK PostedNotificationFilter;
 NotificationHandler ControlNotificationHandler;
 FocusTraversalState FocusTraversal;
@@ -23,8 +22,6 @@ void ClearWindowState() {
     CurrentWindow = nullptr;
     CurrentEvent = {};
     PollMessage = {};
-    ZeroMemory(NotificationClassName, sizeof NotificationClassName);
     PostedNotificationFilter = nullptr;
-    ControlNotificationHandler = nullptr;
     FocusTraversal = {};
 }

@@ -47,10 +47,10 @@ extern char ClassNameBuffer[CLASS_NAME_BUFFER_SIZE];
 extern HWND CurrentWindow;
 extern CurrentEventState CurrentEvent;
 extern MSG PollMessage;
-// The class name of a notification's sender.
-extern char NotificationClassName[CLASS_NAME_BUFFER_SIZE];
 // DropPostedNotification on the thread's message retrieval; null when the platform refused it.
 extern HHOOK PostedNotificationFilter;
+// Given once by the control runtime, whose initialisation runs before this runtime's, so
+// ClearWindowState leaves it; StartUp's zeroing of all state comes before both.
 extern NotificationHandler ControlNotificationHandler;
 extern FocusTraversalState FocusTraversal;
 
