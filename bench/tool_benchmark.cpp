@@ -440,6 +440,8 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
     StringSlot divisors = nullptr;
     const int32_t runningStates[][2] = {
         {STOP_BUTTON, 0}, {START_BUTTON, 1}, {FIRST_FIELD, 1}, {LAST_FIELD, 1}, {CLEAR_BUTTON, 1}};
+    ReportListState* listState = ReportListStateOf(probe.list);
+    int scrollBarRedraws = 0;
     double start = NowMs();
     for (int row = 0; row < rows; row++) {
         int32_t number = static_cast<int32_t>(first + row);
@@ -449,9 +451,11 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
             SendMessageA(probe.list, LVM_ENSUREVISIBLE, row - 1, FALSE);
         }
         int boxBefore = ScrollBox(probe.list);
+        DWORD drawnAt = listState->scrollBarDrawnAt;
         double t0 = NowMs();
         PollEvent();
         double t1 = NowMs();
+        scrollBarRedraws += listState->scrollBarDrawnAt != drawnAt ? 1 : 0;
         if (!probe.tickTaken) {
             poll.Add(t0, t1);
         } else if (probe.clientDrawn) {
@@ -514,9 +518,11 @@ void TurnBreakdown(const char* name, int32_t first, int rows, int scrollAtRow) {
           "a row's share %.1f us\n",
           paints, runMs / 1000.0, paints / (runMs / 1000.0),
           paints != 0 ? paintsUs / paints / 1000.0 : 0, paintsUs / rows);
-    Print("        the whole list %.0f times, mean %.2f ms; the scroll bar alone %.0f times, mean "
-          "%.2f ms\n",
+    Print("        the whole list %.0f times, mean %.2f ms; the scroll box moved alone %.0f times, "
+          "mean %.2f ms\n",
           wholeList.count, wholeList.Mean() / 1000.0, scrollBar.count, scrollBar.Mean() / 1000.0);
+    Print("    the scroll bar redrawn after its scroll box moved: %.0f times, %.1f a second\n",
+          scrollBarRedraws, scrollBarRedraws / (runMs / 1000.0));
     Print("    ticks that drew nothing: %.0f, mean %.3f ms beyond a poll; a row's share %.1f us\n",
           tickAlone.count,
           tickAlone.count != 0 ? beyondPoll(tickAlone) / tickAlone.count / 1000.0 : 0,

@@ -29,6 +29,11 @@ bool AnswerListMessage(ReportListState* state, UINT message, WPARAM wParam, LPAR
     case WM_CONTEXTMENU:
         ShowRowMenu(state, lParam);
         return true;
+    case LVM_GETITEMCOUNT:
+        // Whoever asks learns of every row kept, without a telling of the list view; one who
+        // then asks anything of a row gets it told first.
+        *result = state->rows.count;
+        return true;
     case WM_STYLECHANGING:
     case WM_STYLECHANGED:
         // The list view would update its scroll bars, and redraw them, for a style change

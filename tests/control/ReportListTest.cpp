@@ -204,8 +204,32 @@ TEST_F(ReportList, AVisibleListShowsTheRowsThatArrivedAtItsNextTick) {
     DestroyWindow(closed);
     HWND list = CreateReportList(0, 5, 25, 590, 470, "Zahl", 50);
     for (int row = 0; row < 100; row++) {
-        AddControlRow(0, -1, "1");
+        AddControlRow(0, -1, row == 99 ? "100" : "1");
     }
+    // Another program, before the next tick, learns of every row kept and reads the last.
+    struct Question {
+        HWND list;
+        LRESULT count;
+        char text[8];
+    } question = {list, 0, ""};
+    auto ask = [](void* parameter) -> DWORD {
+        auto* asked = static_cast<Question*>(parameter);
+        asked->count = SendMessageA(asked->list, LVM_GETITEMCOUNT, 0, 0);
+        LVITEMA item = {};
+        item.pszText = asked->text;
+        item.cchTextMax = sizeof asked->text;
+        SendMessageA(asked->list, LVM_GETITEMTEXTA, 99, reinterpret_cast<LPARAM>(&item));
+        return 0;
+    };
+    HANDLE asker = CreateThread(nullptr, 0, ask, &question, 0, nullptr);
+    ASSERT_NE(asker, nullptr);
+    MSG message;
+    while (MsgWaitForMultipleObjects(1, &asker, FALSE, 5000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(asker);
+    EXPECT_EQ(question.count, 100) << "another program is told fewer rows than the list keeps";
+    EXPECT_STREQ(question.text, "100") << "another program cannot read the last row kept";
     Pump(200);
     EXPECT_EQ(scrollRange(list), 99)
         << "the list under the number of one closed while rows arrived never shows its rows";
