@@ -14,7 +14,9 @@ namespace {
 // While rows arrive at a visible list, the list view is told the new count 20 times a
 // second; a tick that finds no new row stops the timer.
 constexpr UINT SHOW_TICK_MS = 50;
-constexpr DWORD SCROLL_BAR_REDRAW_MS = 100;
+// A moved scroll box is drawn at every second tick: the timer's ticks come a little early
+// or late, so two of them are not always 100 ms apart.
+constexpr DWORD SCROLL_BAR_REDRAW_MS = 90;
 
 void AttachImageList(HWND list, WPARAM kind, HIMAGELIST images) {
     if (SendMessageA(list, LVM_GETIMAGELIST, kind, 0) == 0) {
