@@ -1,9 +1,10 @@
 // The factor and divisor texts of the result list. Both are text procedures: they copy the
 // separator, build their text as one expression into a local slot and hand it back at the
 // result position. Both factorise the magnitude of n by trial division with the primes up
-// to 46,337, so a prime near 2^31 costs 4,792 divisibility tests for each text; the
-// divisors are then formed from the prime factors, not found by a second trial pass. The
-// magnitude is unsigned: that of -2,147,483,648 is 2^31, which no signed 32-bit value holds.
+// to 46,337, so a prime near 2^31 costs 4,792 divisibility tests; the divisor text of the
+// number whose factor text came just before takes its factors, and the divisors are formed
+// from them, not found by a second trial pass. The magnitude is unsigned: that of
+// -2,147,483,648 is 2^31, which no signed 32-bit value holds.
 #include "app/App.h"
 #include "runtime/core/Core.h"
 
@@ -69,9 +70,16 @@ uint32_t Magnitude(int32_t n) {
     return n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
 }
 
+// The last magnitude factorised and its prime factors: a row asks for the factor text and
+// then for the divisor text of the same number, and trial division is most of what either
+// costs. Zero until the first factorisation; a factorisation kept is right for good.
+uint32_t LastFactorised;
+uint32_t LastFactors[MAX_PRIME_FACTORS];
+int32_t LastFactorCount;
+
 // Writes the prime factors of m >= 2 (at most 2^31) in non-decreasing order, each as often
 // as it divides m, into factors and returns how many there are.
-int32_t ListPrimeFactors(uint32_t m, uint32_t* factors) {
+int32_t FactoriseByTrialDivision(uint32_t m, uint32_t* factors) {
     int32_t primeCount;
     const uint16_t* primes = TrialDivisionPrimes(&primeCount);
     int32_t count = 0;
@@ -97,6 +105,17 @@ int32_t ListPrimeFactors(uint32_t m, uint32_t* factors) {
         factors[count++] = m;
     }
     return count;
+}
+
+int32_t ListPrimeFactors(uint32_t m, uint32_t* factors) {
+    if (m != LastFactorised) {
+        LastFactorCount = FactoriseByTrialDivision(m, LastFactors);
+        LastFactorised = m;
+    }
+    for (int32_t i = 0; i < LastFactorCount; i++) {
+        factors[i] = LastFactors[i];
+    }
+    return LastFactorCount;
 }
 
 // Writes every divisor of m >= 2 (at most 2^31) ascending into divisors and returns how

@@ -186,6 +186,23 @@ TEST_F(ReportList, RowsCountClearAndStartAgainAtRowZero) {
     EXPECT_EQ(Cell(list, 0, 0), "1") << "the first row after a clear is row 0";
 }
 
+// Another program's questions: the row count, then the text of row 99.
+struct RowQuestion {
+    HWND list;
+    LRESULT count;
+    char text[8];
+};
+
+DWORD WINAPI AskCountAndLastRow(void* parameter) {
+    auto* asked = static_cast<RowQuestion*>(parameter);
+    asked->count = SendMessageA(asked->list, LVM_GETITEMCOUNT, 0, 0);
+    LVITEMA item = {};
+    item.pszText = asked->text;
+    item.cchTextMax = sizeof asked->text;
+    SendMessageA(asked->list, LVM_GETITEMTEXTA, 99, reinterpret_cast<LPARAM>(&item));
+    return 0;
+}
+
 TEST_F(ReportList, AVisibleListShowsTheRowsThatArrivedAtItsNextTick) {
     // The list view's scroll range, which it sets when it is told of rows.
     auto scrollRange = [](HWND list) {
@@ -207,21 +224,8 @@ TEST_F(ReportList, AVisibleListShowsTheRowsThatArrivedAtItsNextTick) {
         AddControlRow(0, -1, row == 99 ? "100" : "1");
     }
     // Another program, before the next tick, learns of every row kept and reads the last.
-    struct Question {
-        HWND list;
-        LRESULT count;
-        char text[8];
-    } question = {list, 0, ""};
-    auto ask = [](void* parameter) -> DWORD {
-        auto* asked = static_cast<Question*>(parameter);
-        asked->count = SendMessageA(asked->list, LVM_GETITEMCOUNT, 0, 0);
-        LVITEMA item = {};
-        item.pszText = asked->text;
-        item.cchTextMax = sizeof asked->text;
-        SendMessageA(asked->list, LVM_GETITEMTEXTA, 99, reinterpret_cast<LPARAM>(&item));
-        return 0;
-    };
-    HANDLE asker = CreateThread(nullptr, 0, ask, &question, 0, nullptr);
+    RowQuestion question = {list, 0, ""};
+    HANDLE asker = CreateThread(nullptr, 0, AskCountAndLastRow, &question, 0, nullptr);
     ASSERT_NE(asker, nullptr);
     MSG message;
     while (MsgWaitForMultipleObjects(1, &asker, FALSE, 5000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
