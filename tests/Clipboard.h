@@ -36,3 +36,19 @@ inline bool PutOnClipboard(HWND owner, const char* text) {
     CloseClipboard();
     return taken;
 }
+
+// The same with a text in UTF-16, as today's programs copy; the system offers it as CF_TEXT
+// too.
+inline bool PutOnClipboard(HWND owner, const std::wstring& text) {
+    SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (block == nullptr || !OpenClipboard(owner)) {
+        return false;
+    }
+    memcpy(GlobalLock(block), text.c_str(), bytes);
+    GlobalUnlock(block);
+    EmptyClipboard();
+    bool taken = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    CloseClipboard();
+    return taken;
+}

@@ -75,8 +75,9 @@ HWND SetControlParent(HWND parent);
 void DisableControl(int32_t number, int32_t disabled);
 // Appends the control's text at the scratch cursor (a scratch text); the empty text for a
 // number that holds no control. Never writes past the end of ScratchBuffer. A text that
-// the platform keeps (all kinds but the report list) is cut after CONTROL_TEXT_LIMIT - 1
-// characters, so a text read whole is shorter than that.
+// the platform keeps (all kinds but the report list) is read as it shows (AppendWideText)
+// and cut after CONTROL_TEXT_LIMIT - 1 characters; a character takes a byte or more, so a
+// text shorter than that in bytes was read whole.
 void ReadControlText(int32_t number);
 constexpr int32_t CONTROL_TEXT_LIMIT = 5000;
 // Inserts a row at `position` (-1: after the last row); a null text counts as "". Line

@@ -101,22 +101,25 @@ void ReadControlText(int32_t number) {
     if (room == 0) {
         return;
     }
-    // Wine answers GetWindowTextA on a null handle with a short text of its own rather
+    // Wine answers GetWindowText on a null handle with a short text of its own rather
     // than failing, so a number without a window must not reach it.
     if (record->handle == nullptr) {
         *ScratchCursor = 0;
         return;
     }
+    // Read wide, as the control shows it: the code page's look-alikes for what it lacks
+    // (GetWindowTextA's best fit) would make a full-width "１２" read as the number 12.
+    wchar_t text[CONTROL_TEXT_LIMIT];
     int32_t limit = room < CONTROL_TEXT_LIMIT ? room : CONTROL_TEXT_LIMIT;
-    int32_t copied = GetWindowTextA(record->handle, ScratchCursor, limit);
+    int32_t copied = GetWindowTextW(record->handle, text, limit);
     if (copied < 0) {
         copied = 0;
     } else if (copied > limit - 1) {
         copied = limit - 1;
     }
-    ScratchCursor += copied;
     // A failed call may leave the buffer untouched: terminate in any case.
-    *ScratchCursor = 0;
+    text[copied] = 0;
+    AppendWideText(text);
 }
 
 bool AddControlRow(int32_t number, int32_t position, const char* text) {

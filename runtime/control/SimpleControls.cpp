@@ -32,7 +32,7 @@ void SetPendingControl(const char* className, const ControlOps* ops, int32_t x, 
 }
 } // namespace
 
-// The caption is read through GetWindowTextA, as for every kind without ReadText.
+// The caption is read as it shows, as for every kind without ReadText.
 const ControlOps ButtonOps = {
     .GetState = GetCheck, // BM_GETCHECK
     .SetState = SetCheck, // BM_SETCHECK

@@ -56,6 +56,12 @@ void ReleaseScratch(char* position);
 
 // Appends a text (null counts as empty) at the cursor; the cursor ends on the zero.
 void AppendText(const char* text);
+// Appends a wide text (null counts as empty) at the cursor in the ANSI code page, as it
+// shows: a non-breaking space as a space, and each character the code page lacks, with no
+// look-alike put in its place (a full-width "１" must not read as "1"), as the mark "•"
+// (U+2022), else "□" (U+25A1) where the code page lacks that, else "*". Cut to the room left
+// after its last whole character; the cursor ends on the zero.
+void AppendWideText(const wchar_t* text);
 // Appends the decimal text of value ("%ld"); returns the result position, a scratch text.
 char* AppendNumber(int32_t value);
 // Formats one signed number with a wvsprintfA format into buffer, which must hold the

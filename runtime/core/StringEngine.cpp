@@ -43,6 +43,47 @@ const char* SkipBlanks(const char* text) {
     return text;
 }
 
+// Shows as a space, and read as one it is a blank to TextIsNumber in every code page.
+constexpr wchar_t NO_BREAK_SPACE = 0x00A0;
+// A bullet, as a password field hides a character, else a white square, as a character
+// without a glyph shows; never "?", which reads as a typed question mark.
+constexpr wchar_t UNSHOWN_CHARACTER_MARKS[] = {0x2022, 0x25A1};
+constexpr char LAST_RESORT_MARK = '*';
+// The most bytes one character takes in any ANSI code page (UTF-8 included).
+constexpr int LONGEST_CHARACTER = 4;
+
+// The bytes of `count` UTF-16 units in the ANSI code page, into `room` bytes; 0 when the
+// code page lacks one of them or they do not fit. UTF-8 takes no such flag and has every
+// character.
+int ConvertWithoutBestFit(const wchar_t* units, int count, char* bytes, int room) {
+    bool utf8 = GetACP() == CP_UTF8;
+    BOOL defaulted = FALSE;
+    int written = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, units, count, bytes,
+                                      room, nullptr, utf8 ? nullptr : &defaulted);
+    return defaulted ? 0 : written;
+}
+
+// One character as AppendWideText shows it, into `bytes`; returns its length.
+int ShownCharacter(const wchar_t* units, int count, char bytes[LONGEST_CHARACTER]) {
+    if (count == 1 && units[0] == NO_BREAK_SPACE) {
+        bytes[0] = ' ';
+        return 1;
+    }
+    int written = ConvertWithoutBestFit(units, count, bytes, LONGEST_CHARACTER);
+    if (written > 0) {
+        return written;
+    }
+    // The first mark the code page has.
+    for (wchar_t mark : UNSHOWN_CHARACTER_MARKS) {
+        written = ConvertWithoutBestFit(&mark, 1, bytes, LONGEST_CHARACTER);
+        if (written > 0) {
+            return written;
+        }
+    }
+    bytes[0] = LAST_RESORT_MARK;
+    return 1;
+}
+
 char* CopyToHeap(const char* text, size_t length) {
     char* block = static_cast<char*>(HeapAlloc(AppHeap, 0, length + 1));
     if (block != nullptr) {
@@ -84,6 +125,29 @@ void AppendText(const char* text) {
         text = "";
     }
     AppendBytes(text, strlen(text));
+}
+
+void AppendWideText(const wchar_t* text) {
+    if (ScratchRoom() == 0) {
+        return;
+    }
+    *ScratchCursor = 0;
+    if (text == nullptr) {
+        return;
+    }
+    for (const wchar_t* character = text; *character != 0;) {
+        // A character beyond the first plane comes as two units.
+        int count = IS_HIGH_SURROGATE(character[0]) && IS_LOW_SURROGATE(character[1]) ? 2 : 1;
+        char bytes[LONGEST_CHARACTER];
+        int length = ShownCharacter(character, count, bytes);
+        if (length > ScratchRoom() - 1) {
+            return;
+        }
+        memcpy(ScratchCursor, bytes, static_cast<size_t>(length));
+        ScratchCursor += length;
+        *ScratchCursor = 0;
+        character += count;
+    }
 }
 
 int32_t FormatNumberText(char* buffer, const char* format, int32_t value) {

@@ -47,9 +47,10 @@ void CloseAllWindows();
 // The accelerator table of the open window with this handle, or null.
 HACCEL LookupWindowAccelerators(HWND windowHandle);
 
-// Takes at most one waiting message and never waits. Returns 0 when none was waiting,
-// else the pending event code if one is pending, else the message's number; 0 also when
-// that number is an event code's, since no event was recorded.
+// Takes at most one waiting message and never waits. Returns EVENT_CLOSE while a close
+// request is pending, also when no message was waiting; otherwise 0 when none was
+// waiting, else the pending event code if one is pending, else the message's number; 0
+// also when that number is an event code's, since no event was recorded.
 int32_t PollEvent();
 // The number of the control of the most recent control event; 0 before the first.
 int32_t EventControlNumber();

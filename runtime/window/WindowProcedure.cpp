@@ -94,8 +94,10 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         RecordEvent(window, EVENT_SIZE);
         return 0;
     case WM_CLOSE:
-        // The window stays; the application decides when to close it.
-        RecordEvent(window, EVENT_CLOSE);
+        // The window stays; the application decides when to close it. The next poll
+        // returns the request, whatever is recorded meanwhile or waits in the queue.
+        CurrentEvent.closeRequested = true;
+        MakeSureAPollFollows(window);
         return 0;
     case WM_ACTIVATE:
         if (KeepFocusOverActivation(window, LOWORD(wParam) != WA_INACTIVE)) {

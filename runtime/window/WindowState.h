@@ -19,9 +19,12 @@ struct WindowTableState {
     WindowRecord* records; // capacity + 2 records on AppHeap; the spares keep `capacity` inside
 };
 
+// A close request is kept apart from the pending event: no event recorded after it may
+// replace it, so it holds until a poll returns EVENT_CLOSE.
 struct CurrentEventState {
-    int32_t eventCode;     // the pending event code; 0: none pending
+    int32_t eventCode;     // the pending event code other than EVENT_CLOSE; 0: none pending
     int32_t controlNumber; // control of the most recent control event; never reset
+    bool closeRequested;   // a WM_CLOSE arrived that no poll has returned yet
 };
 
 // FocusNextControl uses startWindow and armed, FocusPreviousControl startWindow,

@@ -121,6 +121,39 @@ TEST_F(StringEngine, TextIsNumberTakesOnlyWhatAPersonReadsAsTheSameNumber) {
     EXPECT_EQ(ScratchCursor, start) << "reading a number must not touch the cursor";
 }
 
+// A field's text as it shows, in code page 1252 (the tests' prefix): what the page lacks is
+// marked, never replaced by a look-alike that would read as a number.
+TEST_F(StringEngine, AWideTextIsAppendedAsItShowsAndOnlyASCIIDigitsMakeANumber) {
+    ASSERT_EQ(GetACP(), 1252u) << "the expected bytes are those of code page 1252";
+    const struct {
+        const wchar_t* text;
+        const char* shown;
+        bool number; // 42
+    } cases[] = {
+        {L"42", "42", true},
+        {L"\u00a042\u00a0", " 42 ", true},
+        {L"\t\u00a0 42", "\t  42", true},
+        {L"\uff14\uff12", "\x95\x95", false},
+        {L"\u0664\u0662", "\x95\x95", false},
+        {L"4\u00b2", "4\xb2", false},
+        {L"\u00e4 \u20ac", "\xe4 \x80", false},
+        {L"\U0001f600", "\x95", false},
+        {L"42\xd800", "42\x95", false},
+        {nullptr, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.shown));
+        AppendWideText(c.text);
+        EXPECT_EQ(std::string(start), c.shown);
+        EXPECT_EQ(ScratchCursor, start + strlen(c.shown)) << "the cursor is not on the zero";
+        SealScratch();
+        int32_t value = 0;
+        EXPECT_EQ(TextIsNumber(start, &value), c.number);
+        EXPECT_EQ(value, c.number ? 42 : 0);
+        ReleaseScratch(start);
+    }
+}
+
 // The conversion as its rule is written: each byte weighted by the power of ten of its place,
 // summed modulo 2^32; not the left-to-right accumulation the engine uses.
 int32_t ReferenceTextToNumber(const std::string& text) {

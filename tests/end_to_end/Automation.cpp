@@ -8,6 +8,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <iterator>
+
 namespace automation {
 namespace {
 
@@ -54,7 +56,34 @@ std::string ReadWholeFile(const char* path) {
     CloseHandle(file);
     return std::string(text, got);
 }
+// The field's text as it holds it; WM_GETTEXT is copied across processes as UTF-16 too.
+std::wstring WideTextOf(HWND target) {
+    wchar_t text[8192] = L"";
+    DWORD_PTR length = 0;
+    if (target == nullptr ||
+        SendMessageTimeoutW(target, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
+                            SMTO_NORMAL, READ_TIMEOUT_MS, &length) == 0) {
+        return L"";
+    }
+    return std::wstring(text, length);
+}
 } // namespace
+
+std::wstring WideOf(const std::string& text) {
+    wchar_t wide[8192] = L"";
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide,
+                                     std::size(wide));
+    return std::wstring(wide, length);
+}
+
+std::string AnsiOf(const std::string& text) {
+    std::wstring wide = WideOf(text);
+    char ansi[16384] = "";
+    int length =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), ansi, sizeof ansi, nullptr, nullptr);
+    return std::string(ansi, length);
+}
 
 double NowMs() {
     static LARGE_INTEGER frequency;
@@ -556,10 +585,11 @@ bool ToolProcess::TypeIntoField(int field, const char* digits) const {
 bool ToolProcess::PasteIntoField(int field, const char* text) const {
     HWND owner =
         CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    bool pasted = PutOnClipboard(owner, text) && Click(field) &&
+    std::wstring wide = WideOf(text);
+    bool pasted = PutOnClipboard(owner, wide) && Click(field) &&
                   WaitUntil([&] { return FocusedControl() == field; }, 3000) &&
                   PressKeys("End shift+Home ctrl+v") &&
-                  WaitUntil([&] { return ControlText(field) == text; }, 3000);
+                  WaitUntil([&] { return WideTextOf(Control(field)) == wide; }, 3000);
     DestroyWindow(owner);
     return pasted;
 }

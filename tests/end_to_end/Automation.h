@@ -55,6 +55,11 @@ int RunXdotool(const std::string& arguments);
 // "<none>" when it holds none.
 std::string XClipboardText();
 
+// A text in UTF-8, as the sources write their literals, in UTF-16; and in the ANSI code page,
+// with no look-alike for what the page lacks.
+std::wstring WideOf(const std::string& text);
+std::string AnsiOf(const std::string& text);
+
 // A Windows path for a path the build system gave, which under Wine is a Unix path.
 std::string WindowsPathOf(const char* path);
 
@@ -141,8 +146,8 @@ class ToolProcess {
     bool TypeIntoField(int field, const char* digits) const;
     // Sets a text that typing cannot produce (ES_NUMBER refuses non-digits).
     bool SetTextDirectly(int number, const char* text) const;
-    // Replaces the field's text as a person pastes one: the text on the clipboard, a click
-    // into the field, select all, Ctrl+V. True when the field shows exactly `text`.
+    // Replaces the field's text as a person pastes one: the text (UTF-8) on the clipboard, a
+    // click into the field, select all, Ctrl+V. True when the field shows exactly `text`.
     bool PasteIntoField(int field, const char* text) const;
 
   private:

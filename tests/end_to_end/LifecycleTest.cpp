@@ -1,5 +1,6 @@
 // The process as a whole: closing it, its command line, and its appetite while idle.
 #include "tests/end_to_end/ToolFixture.h"
+#include "tests/window/MessageBoxReader.h"
 
 using namespace automation;
 
@@ -53,6 +54,28 @@ TEST_F(ToolTest, ACloseRequestSentByAnotherProgramEndsTheIdleTool) {
     DWORD exitCode = 1234;
     ASSERT_TRUE(tool.WaitForExit(3000, &exitCode))
         << "the tool is still running 3 s after another program asked it to close";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// As Windows' "End task" asks a program whose message box is open: the box takes the
+// request in its own loop, and the field that gets the focus back afterwards reports it.
+TEST_F(ToolTest, ACloseRequestWhileTheFieldMessageIsOpenEndsTheToolAfterOK) {
+    ASSERT_TRUE(tool.PasteIntoField(LAST_FIELD, "12a"));
+    ASSERT_TRUE(tool.Click(START_BUTTON));
+    MessageBoxReader::Box box;
+    HWND shown = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (shown = MessageBoxReader::FindBox(tool.ThreadId(), &box)) != nullptr; },
+        5000))
+        << "no message says that \"bis\" holds no number";
+    ASSERT_TRUE(PostMessageA(tool.Window(), WM_CLOSE, 0, 0));
+    // Posted behind the close request to the same thread's queue, so the box's loop takes
+    // the request first.
+    ASSERT_TRUE(PostMessageA(shown, WM_COMMAND, IDOK, 0));
+    DWORD exitCode = 1234;
+    ASSERT_TRUE(tool.WaitForExit(3000, &exitCode))
+        << "the close request made while the message was open is lost: the tool still runs 3 s "
+           "after OK";
     EXPECT_EQ(exitCode, 0u);
 }
 

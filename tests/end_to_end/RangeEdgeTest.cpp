@@ -65,18 +65,22 @@ TEST_F(ToolTest, OneZeroAndNegativeNumbersShowTheirFactorsAndDivisors) {
     EXPECT_EQ(tool.CellText(0, 2), powersOfTwo);
 }
 
-// Start runs the number a field shows, blanks that a paste brings along aside; for a field
-// that holds no number it names the field in a message and runs nothing.
+// Start runs the number a field shows, blanks that a paste brings along aside (a web page's
+// non-breaking spaces too); for a field that holds no number (full-width or Arabic-Indic
+// digits among them) it names the field in a message and runs nothing, quoting what the
+// code page cannot show as bullets.
 TEST_F(ToolTest, StartRunsTheNumbersTheFieldsShowOrNamesTheFieldThatHoldsNone) {
     const std::string zeros = std::string(6000, '0') + "7";
     const struct {
-        const char* first;
+        const char* first; // both in UTF-8
         const char* last;
         bool pasted;         // with Ctrl+V, else set directly
         std::string message; // its first sentence; none when the range 40 to 42 runs
         int field;           // the field named, which has the focus after the message
     } cases[] = {
-        {"40", " 42", true, "", 0},
+        {"\u00a040", " 42\u00a0", true, "", 0},
+        {"\uff11\uff12", "50", true, "Im Feld \"Von\" steht \"\u2022\u2022\".", FIRST_FIELD},
+        {"1", "\u0663", true, "Im Feld \"bis\" steht \"\u2022\".", LAST_FIELD},
         {"1 000", "5", true, "Im Feld \"Von\" steht \"1 000\".", FIRST_FIELD},
         {"1", "3000000000", true, "Im Feld \"bis\" steht \"3000000000\".", LAST_FIELD},
         {"", "12a", false, "Im Feld \"Von\" steht nichts.", FIRST_FIELD},
@@ -106,7 +110,7 @@ TEST_F(ToolTest, StartRunsTheNumbersTheFieldsShowOrNamesTheFieldThatHoldsNone) {
         ASSERT_TRUE(messageShown) << "no message says why Start ran nothing";
         EXPECT_EQ(box.owner, tool.Window()) << "the message is not the tool window's";
         EXPECT_EQ(box.text,
-                  c.message + " Erlaubt sind ganze Zahlen von -2147483648 bis 2147483647.");
+                  AnsiOf(c.message) + " Erlaubt sind ganze Zahlen von -2147483648 bis 2147483647.");
         ASSERT_TRUE(tool.PressKeys("Return"));
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(shown); }, 3000)) << "Enter left the message";
         EXPECT_TRUE(WaitUntil([&] { return tool.FocusedControl() == c.field; }, 2000))

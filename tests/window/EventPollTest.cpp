@@ -36,12 +36,19 @@ class EventPolling : public WindowRuntimeTest {
     HWND window = nullptr;
 };
 
-TEST_F(EventPolling, AnEmptyQueueGivesZeroAndKeepsThePendingEvent) {
-    SendMessageA(window, WM_CLOSE, 0, 0);
+TEST_F(EventPolling, AnEmptyQueueGivesZeroAndKeepsThePendingEventButNotACloseRequest) {
+    HWND button = CreateChild(window, "BUTTON", WS_VISIBLE, 7, 10, 10, 60, 20, "B");
+    DrainQueue();
+    SendCommand(7, BN_CLICKED, button);
     EXPECT_EQ(PollEvent(), 0) << "nothing was waiting";
     EXPECT_EQ(PollEvent(), 0);
-    EXPECT_EQ(PollOneMessage(), EVENT_CLOSE) << "the close request was lost by empty polls";
+    EXPECT_EQ(PollOneMessage(), EVENT_CONTROL) << "the click was lost by empty polls";
     EXPECT_EQ(PollOneMessage(), static_cast<int32_t>(SOME_MESSAGE)) << "returned only once";
+
+    // The application waits for input after a poll that gives 0.
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(PollEvent(), EVENT_CLOSE) << "the close request waits for unrelated input";
+    EXPECT_EQ(PollEvent(), 0) << "returned only once";
     EXPECT_TRUE(IsWindow(window)) << "a close request must not destroy the window";
 }
 
@@ -60,7 +67,7 @@ TEST_F(EventPolling, APendingEventHidesTheNumberOfTheMessageTaken) {
     EXPECT_EQ(PollEvent(), EVENT_CLOSE);
 }
 
-TEST_F(EventPolling, TheLaterOfTwoEventsWinsAndTheControlNumberIsTheNewest) {
+TEST_F(EventPolling, ACloseRequestOutlastsEveryOtherEventAndTheControlNumberIsTheNewest) {
     HWND button = CreateChild(window, "BUTTON", WS_VISIBLE, 7, 10, 10, 60, 20, "B");
     HWND other = CreateChild(window, "BUTTON", WS_VISIBLE, 8, 80, 10, 60, 20, "C");
     EXPECT_EQ(EventControlNumber(), 0) << "before the first control event";
@@ -68,11 +75,14 @@ TEST_F(EventPolling, TheLaterOfTwoEventsWinsAndTheControlNumberIsTheNewest) {
     SendCommand(7, BN_CLICKED, button);
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(PollOneMessage(), EVENT_CLOSE);
-    EXPECT_EQ(EventControlNumber(), 7) << "replaced as event, the number stays recorded";
+    EXPECT_EQ(EventControlNumber(), 7) << "the number stays recorded";
 
+    // As when a field takes the focus back from a message box during which the window
+    // was asked to close.
     SendMessageA(window, WM_CLOSE, 0, 0);
     SendCommand(8, BN_CLICKED, other);
-    EXPECT_EQ(PollOneMessage(), EVENT_CONTROL);
+    EXPECT_EQ(PollOneMessage(), EVENT_CLOSE) << "the click after the close request replaced it";
+    EXPECT_EQ(PollOneMessage(), EVENT_CONTROL) << "the click was lost behind the close request";
     EXPECT_EQ(EventControlNumber(), 8);
 }
 
