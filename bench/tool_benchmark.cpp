@@ -867,13 +867,82 @@ void CopyTime() {
     CopyRows(tool, COPY_ROWS);
 }
 
-// A list of 300,000 rows: Ctrl+A then Ctrl+C, Clear while another program asks the list its
-// row count, and, filled again, the close box until the process has ended.
+// The selection gestures on rows 1..300000, each timed from its key or click to the
+// selection read back (the count of selected rows and the focused row), after an untimed
+// Ctrl+A where the gesture starts from every row selected, and from the moment xdotool had
+// sent it. The time xdotool takes to send a key that does nothing is given beside them.
+void SelectionGestures(ToolProcess& tool) {
+    auto answer = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+        return static_cast<int>(tool.ListAnswer(message, wParam, lParam));
+    };
+    auto holds = [&](int count, int focused) {
+        return answer(LVM_GETSELECTEDCOUNT, 0, 0) == count &&
+               answer(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == focused;
+    };
+    const int last = LARGE_ROWS - 1;
+    const int page = answer(LVM_GETCOUNTPERPAGE, 0, 0);
+    const int endTop = LARGE_ROWS - page;
+    const struct {
+        const char* name;
+        bool fromAll;
+        int row; // the row clicked, -1 for the keys
+        const char* input;
+        int count;
+        int focused;
+    } gestures[] = {
+        {"a click on row 2 after Ctrl+A", true, 2, "click 1", 1, 2},
+        {"Shift+End from row 2", false, -1, "shift+End", LARGE_ROWS - 2, last},
+        {"Shift+Home from the end", false, -1, "shift+Home", 3, 0},
+        {"Ctrl+A", false, -1, "ctrl+a", LARGE_ROWS, 0},
+        {"Shift+Down after Ctrl+A", true, -1, "shift+Down", 2, 1},
+        {"Down after Ctrl+A", true, -1, "Down", 1, 2},
+        {"Shift+Page Down after Ctrl+A", true, -1, "shift+Next", page - 2, page - 1},
+        {"Ctrl+End after Ctrl+A", true, -1, "ctrl+End", LARGE_ROWS, last},
+        {"Shift+Page Up at the end after Ctrl+A", true, -1, "shift+Prior", endTop - 1, endTop},
+        {"Ctrl+Space after Ctrl+A", true, -1, "ctrl+space", LARGE_ROWS - 1, endTop},
+        {"Ctrl+click after Ctrl+A", true, last - 1, "keydown ctrl click 1 keyup ctrl",
+         LARGE_ROWS - 1, last - 1},
+        {"Shift+click 9 rows up", false, last - 10, "keydown shift click 1 keyup shift", 10,
+         last - 10},
+        {"Home after Ctrl+A", true, -1, "Home", 1, 0},
+        {"typing 7", false, -1, "7", 1, 6},
+    };
+    double keyStart = NowMs();
+    tool.PressKeys("shift");
+    double keyMs = NowMs() - keyStart;
+    for (const auto& gesture : gestures) {
+        auto allSelected = [&] { return answer(LVM_GETSELECTEDCOUNT, 0, 0) == LARGE_ROWS; };
+        if (gesture.fromAll && (!tool.PressKeys("ctrl+a") || !WaitUntil(allSelected, 10000))) {
+            GiveUp("Ctrl+A did not select every row");
+        }
+        double start = NowMs();
+        bool sent = gesture.row >= 0 ? tool.ClickRow(gesture.row, gesture.input)
+                                     : tool.PressKeys(gesture.input);
+        double sentAt = NowMs();
+        if (!sent || !WaitUntil([&] { return holds(gesture.count, gesture.focused); }, 60000)) {
+            printf("benchmark failed: %s left %d rows selected and row %d focused\n", gesture.name,
+                   answer(LVM_GETSELECTEDCOUNT, 0, 0),
+                   answer(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+            ExitProcess(1);
+        }
+        double end = NowMs();
+        printf("(9) %s, rows 1..300000: %.3f s to %d rows selected read back, %.3f s of it "
+               "after xdotool had sent the input\n",
+               gesture.name, (end - start) / 1000.0, gesture.count, (end - sentAt) / 1000.0);
+        fflush(stdout);
+    }
+    Print("    (sending a key that does nothing: %.3f s)\n", keyMs / 1000.0);
+}
+
+// A list of 300,000 rows: Ctrl+A then Ctrl+C, the selection gestures, Clear while another
+// program asks the list its row count, and, filled again, the close box until the process
+// has ended.
 void LargeList() {
     ToolProcess tool;
     LaunchIdleTool(&tool);
     RunToEnd(&tool, 1, LARGE_ROWS, 900000);
     CopyRows(tool, LARGE_ROWS);
+    SelectionGestures(tool);
     Questioner questioner = {tool.Control(RESULT_LIST), 10, false, 0, 0, 0};
     HANDLE thread = CreateThread(nullptr, 0, AskRowCount, &questioner, 0, nullptr);
     Sleep(100);

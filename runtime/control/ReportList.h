@@ -17,8 +17,9 @@ struct TextBlock {
 };
 
 struct ReportRow {
-    char* text;     // the row's text as it came: a line feed between the cells, then a zero
-    uint32_t state; // ROW_CHECKED, and the image index + 1 from ROW_IMAGE_SHIFT up
+    char* text; // the row's text as it came: a line feed between the cells, then a zero
+    // ROW_SELECTED, ROW_CHECKED, and the image index + 1 from ROW_IMAGE_SHIFT up.
+    uint32_t state;
 };
 
 struct ReportRows {
@@ -28,8 +29,8 @@ struct ReportRows {
     TextBlock* lastBlock;
 };
 
-// Everything a report list keeps beside what the list view keeps (the columns, the focus
-// and the selection). Hangs on the list's GWLP_USERDATA from its creation to its
+// Everything a report list keeps beside what the list view keeps (the columns and the
+// focus). Hangs on the list's GWLP_USERDATA from its creation to its
 // WM_NCDESTROY; the list's procedure fetches it once per message and hands it on.
 struct ReportListState {
     HWND list;
@@ -46,6 +47,15 @@ struct ReportListState {
     bool scrollBarBehind;
     DWORD scrollBarDrawnAt;          // GetTickCount of the last redraw of the scroll bar
     const ReportCommandTexts* texts; // null: no menu, and a failed copy is not told
+    // The selection, kept in the rows' ROW_SELECTED bits: the list view would change it row
+    // by row. selectedRows counts the rows with the bit; anchorRow is where Shift extends
+    // the selection from, -1 for none.
+    int32_t selectedRows;
+    int32_t anchorRow;
+    // WM_LBUTTONDOWN or WM_RBUTTONDOWN while that button, pressed on the list, is held; else 0.
+    UINT pressedButton;
+    // While the list view searches the rows for the keys typed.
+    bool typingAhead;
 };
 
 constexpr SIZE_T TEXT_BLOCK_SIZE = 65536;
@@ -85,8 +95,9 @@ LRESULT CALLBACK ReportListProcedure(HWND list, UINT message, WPARAM wParam, LPA
 // A message straight to the list view, past the list's procedure: it tells the list view
 // no rows first.
 LRESULT SendToListView(const ReportListState* state, UINT message, WPARAM wParam, LPARAM lParam);
-// WM_SETREDRAW that leaves WS_VISIBLE as it was.
-void SetListRedraw(HWND list, BOOL redraw);
+// Sends a notification to the list's parent from the list, as the list view sends its own;
+// fills the header and returns the parent's answer.
+LRESULT NotifyListParent(const ReportListState* state, NMHDR* header, UINT code);
 
 // The rows and the count the list view was told (ReportListRowsShown.cpp).
 //
@@ -110,6 +121,40 @@ void CopyCellToDraw(const ReportRows* rows, int32_t row, int32_t column, char* d
 
 // Creation and columns (ReportListCreation.cpp).
 int32_t ColumnCount(HWND list);
+
+// The selection the list keeps (ReportListSelection.cpp). Each change notifies the window
+// once and redraws the rows in view that changed.
+//
+// The focused row, which the list view keeps; -1 when none.
+int32_t FocusedListRow(const ReportListState* state);
+// Gives the list view's focus to `row` (-1: to no row) and brings it into view.
+void FocusListRow(ReportListState* state, int32_t row);
+bool IsRowSelected(const ReportListState* state, int32_t row);
+// Makes rows first..last the selection, or adds them to it; first > last selects none.
+void SelectOnlyRows(ReportListState* state, int32_t first, int32_t last);
+void AddSelectedRows(ReportListState* state, int32_t first, int32_t last);
+void ToggleRowSelection(ReportListState* state, int32_t row);
+void ToggleRowCheck(ReportListState* state, int32_t row);
+bool IsSingleSelection(const ReportListState* state);
+// The list view's messages about the selection, answered from the rows; false for the
+// messages the list view answers.
+bool AnswerSelectionMessage(ReportListState* state, UINT message, WPARAM wParam, LPARAM lParam,
+                            LRESULT* result);
+// The stored rows moved: `row` was inserted, or is about to be removed.
+void NoteRowInserted(ReportListState* state, int32_t row);
+void NoteRowRemoved(ReportListState* state, int32_t row);
+void ForgetSelection(ReportListState* state);
+
+// What a person does to the selection (ReportListGestures.cpp): the clicks, the keys that
+// move the focus, and type-ahead, each changing the rows kept at once. Each is true when it
+// took the message.
+bool TakeButtonDown(ReportListState* state, UINT message, WPARAM wParam, LPARAM lParam);
+bool TakeButtonUp(ReportListState* state, UINT message, LPARAM lParam);
+bool TakeSelectionKey(ReportListState* state, WPARAM key);
+void TypeAhead(ReportListState* state, WPARAM character, LPARAM keyData);
+// The row the list view found for the keys typed: the selection moves there as the keys
+// say. Returns what the list view is told it found: none, so that it leaves the selection.
+LRESULT TakeRowFoundByTyping(ReportListState* state, LRESULT row);
 
 // The row commands (ReportListRowCommands.cpp): Ctrl+A selects every row, Ctrl+C puts the
 // selected rows on the clipboard, and a right click (or the menu key) opens a menu with

@@ -23,6 +23,7 @@ HWND ReportListHandle(int32_t number) {
 // Hangs the state on the list and puts the list's procedure in front of the list view.
 void AttachListState(HWND list, ReportListState* state) {
     state->list = list;
+    state->anchorRow = -1;
     SetWindowLongPtrA(list, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     ListViewProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReportListProcedure)));
@@ -76,8 +77,8 @@ HWND CreateReportListWithFlags(int32_t number, int32_t x, int32_t y, int32_t wid
         return nullptr;
     }
     AttachListState(handle, state);
-    // The check boxes are the rows' state; focus and selection are the list view's.
-    SendMessageA(handle, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+    // The check boxes and the selection are the rows' state; the focus is the list view's.
+    SendMessageA(handle, LVM_SETCALLBACKMASK, LVIS_SELECTED | LVIS_STATEIMAGEMASK, 0);
     uint32_t extended = ReportListExtendedListStyle(flags);
     if (extended != 0) {
         SendMessageA(handle, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);

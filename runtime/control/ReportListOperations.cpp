@@ -86,6 +86,7 @@ void RemoveRow(HWND list, int32_t row) {
         return;
     }
     TellRowCount(state);
+    NoteRowRemoved(state, row);
     RemoveStoredRow(&state->rows, row);
     // The list view moves the selection and the focus below the row up with the rows.
     state->rowsTold--;
@@ -99,6 +100,7 @@ void ClearRows(HWND list) {
         return;
     }
     ClearStoredRows(&state->rows);
+    ForgetSelection(state);
     state->rowsTold = 0;
     state->rowsAtLastTick = 0;
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
@@ -111,12 +113,13 @@ int32_t CountRows(HWND list) {
 
 int32_t GetRowState(HWND list, int32_t row) {
     ReportListState* state = ReportListStateOf(list);
-    int32_t bits = 0;
-    if (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0) {
-        bits |= ROW_SELECTED;
+    if (state == nullptr) {
+        return 0;
     }
+    TellRowCount(state);
+    int32_t bits = IsRowSelected(state, row) ? ROW_SELECTED : 0;
     LRESULT extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    if ((extended & LVS_EX_CHECKBOXES) != 0 && state != nullptr && IsStoredRow(&state->rows, row)) {
+    if ((extended & LVS_EX_CHECKBOXES) != 0 && IsStoredRow(&state->rows, row)) {
         bits |= static_cast<int32_t>(state->rows.rows[row].state) & ROW_CHECKED;
     }
     return bits;

@@ -1,5 +1,7 @@
 // The one procedure the runtime puts in front of every list view: it fetches the list's
-// state once and hands each message the list answers itself to its handler.
+// state once and hands each message the list answers itself to its handler: the show tick,
+// the clicks and keys that change the selection, the row shortcuts, the menu, and the list
+// view's messages about the selection.
 #include "runtime/control/ReportList.h"
 
 #include "runtime/core/Core.h"
@@ -24,8 +26,20 @@ bool AnswerListMessage(ReportListState* state, UINT message, WPARAM wParam, LPAR
         }
         OnShowTick(state);
         return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        return TakeButtonDown(state, message, wParam, lParam);
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        return TakeButtonUp(state, message, lParam);
+    case WM_CAPTURECHANGED:
+        state->pressedButton = 0;
+        return false;
     case WM_KEYDOWN:
-        return TakeRowShortcut(state, wParam);
+        return TakeSelectionKey(state, wParam) || TakeRowShortcut(state, wParam);
+    case WM_CHAR:
+        TypeAhead(state, wParam, lParam);
+        return true;
     case WM_CONTEXTMENU:
         ShowRowMenu(state, lParam);
         return true;
@@ -40,7 +54,7 @@ bool AnswerListMessage(ReportListState* state, UINT message, WPARAM wParam, LPAR
         // that only holds its drawing back while it is told of rows.
         return state->tellingQuietly;
     default:
-        return false;
+        return AnswerSelectionMessage(state, message, wParam, lParam, result);
     }
 }
 } // namespace
@@ -61,13 +75,13 @@ LRESULT CALLBACK ReportListProcedure(HWND list, UINT message, WPARAM wParam, LPA
     }
     ReportListState* state = ReportListStateOf(list);
     if (state != nullptr) {
-        LRESULT result;
-        if (AnswerListMessage(state, message, wParam, lParam, &result)) {
-            return result;
-        }
         // Whoever asks the list learns of every row kept, not only of those of the last tick.
         if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT) {
             TellRowCount(state);
+        }
+        LRESULT result;
+        if (AnswerListMessage(state, message, wParam, lParam, &result)) {
+            return result;
         }
         // The list view asks for no more rows once it is being destroyed.
         if (message == WM_NCDESTROY) {
@@ -87,15 +101,10 @@ LRESULT SendToListView(const ReportListState* state, UINT message, WPARAM wParam
     return result;
 }
 
-// Wine's list view keeps the message to itself; Windows' list view passes it on to the
-// default processing, which clears WS_VISIBLE when drawing goes off (the list would then
-// leave the Tab order and read as hidden, though it stays on the screen) and sets it when
-// drawing comes back (a hidden list would show).
-void SetListRedraw(HWND list, BOOL redraw) {
-    LONG_PTR before = GetWindowLongPtrA(list, GWL_STYLE);
-    SendMessageA(list, WM_SETREDRAW, redraw, 0);
-    LONG_PTR after = GetWindowLongPtrA(list, GWL_STYLE);
-    if (((before ^ after) & WS_VISIBLE) != 0) {
-        SetWindowLongPtrA(list, GWL_STYLE, (after & ~WS_VISIBLE) | (before & WS_VISIBLE));
-    }
+LRESULT NotifyListParent(const ReportListState* state, NMHDR* header, UINT code) {
+    header->hwndFrom = state->list;
+    header->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(state->list));
+    header->code = code;
+    return SendMessageA(GetParent(state->list), WM_NOTIFY, header->idFrom,
+                        reinterpret_cast<LPARAM>(header));
 }

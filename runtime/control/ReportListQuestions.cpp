@@ -21,6 +21,10 @@ void AnswerDisplayInfo(const ReportListState* state, LVITEMA* item) {
         item->state = (item->state & ~LVIS_STATEIMAGEMASK) |
                       INDEXTOSTATEIMAGEMASK((rowState & ROW_CHECKED) != 0 ? 2 : 1);
     }
+    if ((item->mask & LVIF_STATE) != 0 && (item->stateMask & LVIS_SELECTED) != 0) {
+        item->state = (item->state & ~static_cast<UINT>(LVIS_SELECTED)) |
+                      ((rowState & ROW_SELECTED) != 0 ? LVIS_SELECTED : 0);
+    }
 }
 
 // Type-ahead: the first row from `start` on, wrapping when asked, whose column 0 is the
@@ -77,10 +81,13 @@ LRESULT AnswerListQuestion(ReportListState* state, const NMHDR* header) {
         return 0;
     case LVN_ODFINDITEMA: {
         const NMLVFINDITEMA* find = reinterpret_cast<const NMLVFINDITEMA*>(header);
-        return FindRow(state, find->lvfi.flags, find->iStart, find->lvfi.psz);
+        LRESULT row = FindRow(state, find->lvfi.flags, find->iStart, find->lvfi.psz);
+        return state->typingAhead ? TakeRowFoundByTyping(state, row) : row;
     }
-    case LVN_ODFINDITEMW:
-        return FindRowForKeys(state, reinterpret_cast<const NMLVFINDITEMW*>(header));
+    case LVN_ODFINDITEMW: {
+        LRESULT row = FindRowForKeys(state, reinterpret_cast<const NMLVFINDITEMW*>(header));
+        return state->typingAhead ? TakeRowFoundByTyping(state, row) : row;
+    }
     case LVN_ITEMCHANGED:
         NoteCheckBox(state, reinterpret_cast<const NMLISTVIEW*>(header));
         return 0;

@@ -61,21 +61,15 @@ bool AppendCell(RowsText* text, const ReportRows* rows, int32_t row, int32_t col
     return AppendToRowsText(text, cell != nullptr ? cell : "", length);
 }
 
-int32_t NextSelectedRow(const ReportListState* state, int32_t after) {
-    return static_cast<int32_t>(SendMessageA(
-        state->list, LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
-}
-
 // The selected rows in list order, each line ended by CR LF, the text closed by a zero;
 // false when AppHeap cannot hold it whole. The caller frees text->text either way.
 bool BuildSelectedRowsText(RowsText* text, const ReportListState* state) {
     const ReportRows* rows = &state->rows;
     int32_t columns = ColumnCount(state->list);
-    // Asking for each selected row costs the list view a message; after a select-all every
-    // row is one.
-    bool all = SendMessageA(state->list, LVM_GETSELECTEDCOUNT, 0, 0) == rows->count;
-    for (int32_t row = NextSelectedRow(state, -1); row >= 0 && row < rows->count;
-         row = all ? row + 1 : NextSelectedRow(state, row)) {
+    for (int32_t row = 0; row < rows->count; row++) {
+        if (!IsRowSelected(state, row)) {
+            continue;
+        }
         for (int32_t column = 0; column < columns; column++) {
             if (!AppendCell(text, rows, row, column) ||
                 !AppendToRowsText(text, column + 1 < columns ? "\t" : "\r\n",
@@ -129,7 +123,7 @@ const char* PutOnClipboard(HWND list, const RowsText* rows, const ReportCommandT
 // cursor. A text that cannot be had whole is not copied at all: the user is told, and the
 // clipboard keeps what it held. With no row selected nothing happens.
 void CopySelectedRows(const ReportListState* state) {
-    if (NextSelectedRow(state, -1) < 0) {
+    if (state->selectedRows == 0) {
         return;
     }
     HWND list = state->list;
@@ -148,16 +142,12 @@ void CopySelectedRows(const ReportListState* state) {
     }
 }
 
-// The list view of a virtual list selects each row on its own, but tells the owner once;
-// each row would also redraw itself, which drawing held off for the while spares.
-void SelectAllRows(HWND list) {
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SetListRedraw(list, FALSE);
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    SetListRedraw(list, TRUE);
-    InvalidateRect(list, nullptr, TRUE);
+// Every row kept; a list of one selected row has no select-all.
+void SelectAllRows(ReportListState* state) {
+    if (!IsSingleSelection(state)) {
+        TellRowCount(state);
+        AddSelectedRows(state, 0, state->rows.count - 1);
+    }
 }
 
 // Where a menu asked for with the keyboard (no pointer position) opens: below the focused
@@ -202,7 +192,7 @@ void ShowRowMenu(ReportListState* state, LPARAM where) {
     if (menu == nullptr) {
         return;
     }
-    UINT copyState = NextSelectedRow(state, -1) >= 0 ? MF_ENABLED : MF_GRAYED;
+    UINT copyState = state->selectedRows > 0 ? MF_ENABLED : MF_GRAYED;
     AppendMenuW(menu, MF_STRING | copyState, COPY_COMMAND, state->texts->copyItem);
     AppendMenuW(menu, MF_STRING, SELECT_ALL_COMMAND, state->texts->selectAllItem);
     UINT chosen =
@@ -211,13 +201,13 @@ void ShowRowMenu(ReportListState* state, LPARAM where) {
     if (chosen == COPY_COMMAND) {
         CopySelectedRows(state);
     } else if (chosen == SELECT_ALL_COMMAND) {
-        SelectAllRows(list);
+        SelectAllRows(state);
     }
 }
 
 bool TakeRowShortcut(ReportListState* state, WPARAM key) {
     if (IsControlShortcut(key, 'A')) {
-        SelectAllRows(state->list);
+        SelectAllRows(state);
         return true;
     }
     if (IsControlShortcut(key, 'C')) {

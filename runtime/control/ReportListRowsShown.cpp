@@ -136,6 +136,7 @@ bool InsertReportRow(HWND list, int32_t position, const char* text, HANDLE image
     if (!InsertStoredRow(&state->rows, position, text, rowState, &row)) {
         return false;
     }
+    NoteRowInserted(state, row);
     if (row < state->rowsTold) {
         // The rows the list view knows moved down by one.
         TellRowCount(state);

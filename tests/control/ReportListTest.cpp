@@ -358,6 +358,59 @@ TEST_F(ReportList, CheckboxesAndSelectionAreTheRowStateBits) {
     EXPECT_NE(plain, nullptr);
 }
 
+TEST_F(ReportList, ClicksSelectAsTheListsFlagsSayAndACheckBoxClickOnlyChecks) {
+    struct Click {
+        int row;
+        int column; // -1: the row's check box
+        WPARAM keys;
+    };
+    const struct {
+        const char* what;
+        uint32_t flags;
+        std::vector<Click> clicks;
+        std::vector<int32_t> states; // of rows 0, 1, 2
+    } cases[] = {
+        {"a full-row list takes a click on any cell",
+         REPORT_FULL_ROW,
+         {{1, 2, 0}},
+         {0, ROW_SELECTED, 0}},
+        {"Shift+click and Ctrl+click select one row where one row is selected",
+         0,
+         {{0, 0, 0}, {2, 0, MK_SHIFT}, {1, 0, MK_CONTROL}},
+         {0, ROW_SELECTED, 0}},
+        {"Shift+click, then Ctrl+click takes a row back",
+         REPORT_MULTI_SELECT,
+         {{0, 0, 0}, {2, 0, MK_SHIFT}, {1, 0, MK_CONTROL}},
+         {ROW_SELECTED, 0, ROW_SELECTED}},
+        {"a click on a check box checks its row alone",
+         REPORT_CHECKBOXES | REPORT_MULTI_SELECT,
+         {{0, 0, 0}, {2, -1, 0}},
+         {ROW_SELECTED, 0, ROW_CHECKED}},
+    };
+    OpenParent(true);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND list = CreateReportListWithFlags(1, 5, 25, 590, 200, "Zahl", 50, c.flags);
+        AddReportColumn(1, 1, "Primfaktoren", 200);
+        AddReportColumn(1, 2, "Teiler", 200);
+        for (const char* text : {"1\n\n1", "2\n2\n1, 2", "3\n3\n1, 3"}) {
+            AddControlRow(1, -1, text);
+        }
+        for (const Click& click : c.clicks) {
+            RECT cell = {LVIR_LABEL, click.column < 0 ? 0 : click.column, 0, 0};
+            SendMessageA(list, LVM_GETSUBITEMRECT, click.row, reinterpret_cast<LPARAM>(&cell));
+            LPARAM where = MAKELPARAM(click.column < 0 ? cell.left - 8 : cell.left + 5,
+                                      (cell.top + cell.bottom) / 2);
+            SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON | click.keys, where);
+            SendMessageA(list, WM_LBUTTONUP, click.keys, where);
+        }
+        for (int32_t row = 0; row < 3; row++) {
+            EXPECT_EQ(GetControlRowState(1, row), c.states[row]) << "row " << row;
+        }
+        DestroyWindow(list);
+    }
+}
+
 TEST_F(ReportList, AReadNearTheEndOfTheScratchBufferStopsAtTheEnd) {
     OpenApplicationList();
     AddControlRow(0, -1, "1234567890123456789012345\nabcdefghijklmnopqrstuvwxyz");

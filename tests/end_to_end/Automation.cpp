@@ -372,6 +372,15 @@ int ToolProcess::RowCount() const {
     return static_cast<int>(count);
 }
 
+LRESULT ToolProcess::ListAnswer(UINT message, WPARAM wParam, LPARAM lParam) const {
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutA(controls[RESULT_LIST], message, wParam, lParam, SMTO_NORMAL,
+                            READ_TIMEOUT_MS, &answer) == 0) {
+        return -2;
+    }
+    return static_cast<LRESULT>(answer);
+}
+
 void* ToolProcess::RemoteBuffer() const {
     if (remoteBuffer == nullptr) {
         remoteBuffer = VirtualAllocEx(process.hProcess, nullptr, REMOTE_BUFFER_SIZE,

@@ -118,6 +118,9 @@ class ToolProcess {
     // The control number of the focus window; -1 when the focus is on no control.
     int FocusedControl() const;
     int RowCount() const;
+    // The answer of the list to a message that carries no pointer (LVM_GETSELECTEDCOUNT,
+    // LVM_GETNEXTITEM ...); -2 when it does not answer in time.
+    LRESULT ListAnswer(UINT message, WPARAM wParam, LPARAM lParam) const;
     std::string CellText(int row, int column) const;
     std::string ColumnTitle(int column) const;
     int ColumnWidth(int column) const;
