@@ -75,8 +75,10 @@ LRESULT CALLBACK ReportListProcedure(HWND list, UINT message, WPARAM wParam, LPA
     }
     ReportListState* state = ReportListStateOf(list);
     if (state != nullptr) {
-        // Whoever asks the list learns of every row kept, not only of those of the last tick.
-        if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT) {
+        // Whoever asks the list learns of every row kept, not only of those of the last tick;
+        // the row count itself is answered from the rows kept.
+        if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT &&
+            message != LVM_GETITEMCOUNT) {
             TellRowCount(state);
         }
         LRESULT result;
