@@ -124,7 +124,7 @@ TEST_F(CopyRows, RowsSelectedByMouseAndKeysGoToTheClipboardForWindowsAndX) {
         SCOPED_TRACE(c.what);
         ASSERT_NO_FATAL_FAILURE(PutBefore());
         for (const Click& click : c.clicks) {
-            ASSERT_TRUE(tool.ClickRow(click.row, click.click));
+            ASSERT_TRUE(tool.ClickRow(click.row, click.click, click.column));
         }
         EXPECT_TRUE(WaitUntil([&] { return FirstMenuItemLook() == c.menu; }, 5000))
             << "the menu shows Kopieren \"" << FirstMenuItemLook() << "\", not \"" << c.menu
