@@ -51,8 +51,9 @@ bool CreateMainWindow() {
     CreateButton(START_BUTTON, 190, 1, 40, 20, "Start");
     CreateButton(STOP_BUTTON, 240, 1, 40, 20, "Stop");
     CreateButton(CLEAR_BUTTON, 290, 1, 40, 20, "Clear");
-    // Several rows at once can be selected and copied.
-    CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50, REPORT_MULTI_SELECT);
+    // Several rows at once can be selected and copied; a click on any cell selects its row.
+    CreateReportListWithFlags(RESULT_LIST, 5, 25, 590, 470, "Zahl", 50,
+                              REPORT_MULTI_SELECT | REPORT_FULL_ROW);
     // Every number shows whole, and the columns fit beside the vertical scroll bar that a
     // full list brings: "Teiler" takes what is left.
     int32_t numberWidth = ReportTextWidth(RESULT_LIST, WIDEST_NUMBER);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the shipped program is a 32-bit Windows GUI program for Intel 80386 of at most
-# 32 KiB, that Windows may load at a random base with non-executable data, and that it
-# imports system DLLs only.
+# 32 KiB, that Windows may load at a random base with non-executable data and give 4 GB of
+# address space, and that it imports system DLLs only.
 set -euo pipefail
 exe="$1"
 [ -f "$exe" ] || { echo "missing: $exe"; exit 1; }
@@ -20,6 +20,8 @@ characteristics=$((16#$(flags Characteristics)))
 dll_characteristics=$((16#$(flags DllCharacteristics)))
 # IMAGE_FILE_RELOCS_STRIPPED: without base relocations a random base cannot be taken.
 ((characteristics & 0x0001)) && { echo "base relocations stripped"; exit 1; }
+# IMAGE_FILE_LARGE_ADDRESS_AWARE: without it 64-bit Windows gives the program 2 GB, not 4.
+((characteristics & 0x0020)) || { echo "not LARGE_ADDRESS_AWARE"; exit 1; }
 ((dll_characteristics & 0x0040)) || { echo "not DYNAMIC_BASE"; exit 1; }
 ((dll_characteristics & 0x0100)) || { echo "not NX_COMPAT"; exit 1; }
 
@@ -31,6 +33,6 @@ while read -r dll; do
         status=1
     fi
 done < <(grep 'DLL Name:' <<<"$headers" | awk '{print $3}')
-echo "$size bytes, DllCharacteristics 0x$(flags DllCharacteristics)," \
+echo "$size bytes, Characteristics 0x$(flags Characteristics), DllCharacteristics 0x$(flags DllCharacteristics)," \
     "imports: $(grep 'DLL Name:' <<<"$headers" | awk '{print $3}' | tr '\n' ' ')"
 exit $status

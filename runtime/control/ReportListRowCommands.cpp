@@ -175,6 +175,18 @@ bool IsControlShortcut(WPARAM key, char letter) {
     return key == static_cast<WPARAM>(letter) && GetKeyState(VK_CONTROL) < 0 &&
            GetKeyState(VK_MENU) >= 0;
 }
+
+// TranslateMessage has already queued the shortcut's character (1 for Ctrl+A, 3 for
+// Ctrl+C); taken here, it must not reach the list view's type-ahead, which would search
+// for it, and beep where nothing is found. Taken before the command, whose message box
+// would dispatch it.
+void DropShortcutCharacter(HWND list, char letter) {
+    MSG queued;
+    if (PeekMessageA(&queued, list, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) &&
+        queued.wParam == static_cast<WPARAM>(letter - 'A' + 1)) {
+        PeekMessageA(&queued, list, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+    }
+}
 } // namespace
 
 // The menu of a right click (or of the menu key): copy, grey while no row is selected, and
@@ -207,10 +219,12 @@ void ShowRowMenu(ReportListState* state, LPARAM where) {
 
 bool TakeRowShortcut(ReportListState* state, WPARAM key) {
     if (IsControlShortcut(key, 'A')) {
+        DropShortcutCharacter(state->list, 'A');
         SelectAllRows(state);
         return true;
     }
     if (IsControlShortcut(key, 'C')) {
+        DropShortcutCharacter(state->list, 'C');
         CopySelectedRows(state);
         return true;
     }

@@ -509,18 +509,19 @@ class ReportListRowCommands : public ReportList {
         Pump(100);
         return list;
     }
-    // Real keys; returns once the press of C has been dispatched, and with it the copy and
-    // any message box (which takes the releases).
-    static void PressCtrlC() {
+    // Real keys, Ctrl with the letter; returns once the letter's press has been translated
+    // and dispatched, and with it the command and any message box (which takes the releases).
+    static void PressControlWith(char letter) {
         INPUT keys[4] = {};
         for (int i = 0; i < 4; i++) {
             keys[i].type = INPUT_KEYBOARD;
-            keys[i].ki.wVk = i == 0 || i == 3 ? VK_CONTROL : 'C';
+            keys[i].ki.wVk = i == 0 || i == 3 ? VK_CONTROL : letter;
             keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
         }
         SendInput(4, keys, sizeof(INPUT));
         MSG taken = {};
-        for (DWORD start = GetTickCount(); taken.message != WM_KEYDOWN || taken.wParam != 'C';) {
+        for (DWORD start = GetTickCount();
+             taken.message != WM_KEYDOWN || taken.wParam != static_cast<WPARAM>(letter);) {
             ASSERT_LT(GetTickCount() - start, 5000u) << "the keys never arrived";
             if (!PeekMessageA(&taken, nullptr, 0, 0, PM_REMOVE)) {
                 Sleep(1);
@@ -532,6 +533,18 @@ class ReportListRowCommands : public ReportList {
     }
 };
 
+TEST_F(ReportListRowCommands, AShortcutLeavesNoCharacterForTheListViewsSearch) {
+    HWND list = OpenFilledList();
+    for (char letter : {'A', 'C'}) {
+        SCOPED_TRACE(std::string("Ctrl+") + letter);
+        PressControlWith(letter);
+        MSG left = {};
+        EXPECT_FALSE(PeekMessageA(&left, list, WM_CHAR, WM_CHAR, PM_NOREMOVE))
+            << "the character " << left.wParam << " waits for the list view";
+        Pump(50);
+    }
+}
+
 TEST_F(ReportListRowCommands, ACopyThatCannotBeHadWholeIsNoneAndTheUserIsTold) {
     AppHeapFailures heap;
     ASSERT_TRUE(heap.Install()) << "AppHeap's allocations cannot be refused in this program";
@@ -540,7 +553,7 @@ TEST_F(ReportListRowCommands, ACopyThatCannotBeHadWholeIsNoneAndTheUserIsTold) {
     all.stateMask = all.state = LVIS_SELECTED;
     SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
     heap.RefuseNone();
-    PressCtrlC();
+    PressControlWith('C');
     const int allocations = AppHeapFailures::Count();
     std::string rows = "12\t2, 2, 3\t1, 2, 3, 4, 6, 12\r\n9\t\t1, 3, 9\r\n7\t" +
                        std::string(70000, 'x') + "\t\r\n";
@@ -556,7 +569,7 @@ TEST_F(ReportListRowCommands, ACopyThatCannotBeHadWholeIsNoneAndTheUserIsTold) {
                      std::to_string(allocations) + " refused");
         ASSERT_TRUE(PutOnClipboard(parent, "vorher"));
         heap.Refuse(refused, refused);
-        PressCtrlC();
+        PressControlWith('C');
         heap.RefuseNone();
         copied = ClipboardText();
         EXPECT_TRUE(copied == "vorher")

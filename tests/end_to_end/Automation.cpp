@@ -555,16 +555,18 @@ bool ToolProcess::ClickCloseBox() const {
     return ClickAt({(leftmost + rightmost) / 2, y});
 }
 
-bool ToolProcess::ClickRow(int row, const char* click) const {
-    // Row 0's place and height; rows past the last lie below it in the list's empty part.
-    RECT first = {LVIR_BOUNDS, 0, 0, 0};
+bool ToolProcess::ClickRow(int row, const char* click, int column) const {
+    // The cell's place in row 0 and its height; rows past the last lie below it in the
+    // list's empty part. For column 0 the item's bounds: the whole row, which begins with
+    // the cell.
+    RECT first = {LVIR_BOUNDS, column, 0, 0};
+    UINT ask = column == 0 ? LVM_GETITEMRECT : LVM_GETSUBITEMRECT;
     char* remote = static_cast<char*>(RemoteBuffer());
     DWORD_PTR found = 0;
     if (remote == nullptr ||
         !WriteProcessMemory(process.hProcess, remote, &first, sizeof first, nullptr) ||
-        SendMessageTimeoutA(controls[RESULT_LIST], LVM_GETITEMRECT, 0,
-                            reinterpret_cast<LPARAM>(remote), SMTO_NORMAL, READ_TIMEOUT_MS,
-                            &found) == 0 ||
+        SendMessageTimeoutA(controls[RESULT_LIST], ask, 0, reinterpret_cast<LPARAM>(remote),
+                            SMTO_NORMAL, READ_TIMEOUT_MS, &found) == 0 ||
         found == 0 || !ReadProcessMemory(process.hProcess, remote, &first, sizeof first, nullptr)) {
         return false;
     }

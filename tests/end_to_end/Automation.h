@@ -140,9 +140,9 @@ class ToolProcess {
     bool Click(int number) const;
     bool ClickAt(POINT screenPoint) const;
     bool ClickCloseBox() const;
-    // Runs xdotool's `click` ("click 1", "keydown shift click 1 keyup shift", ...) on the
-    // first cell of a row; a row past the last is a place in the empty part of the list.
-    bool ClickRow(int row, const char* click) const;
+    // Runs xdotool's `click` ("click 1", "keydown shift click 1 keyup shift", ...) on a
+    // row's cell in `column`; a row past the last is a place in the empty part of the list.
+    bool ClickRow(int row, const char* click, int column = 0) const;
     bool PressKeys(const char* keys) const;
     // Replaces the field's text by typing: a click into it, select all, then the digits.
     // True when the field shows exactly `digits` afterwards.

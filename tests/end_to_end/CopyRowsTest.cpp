@@ -82,6 +82,7 @@ TEST_F(CopyRows, RowsSelectedByMouseAndKeysGoToTheClipboardForWindowsAndX) {
     struct Click {
         int row;
         const char* click;
+        int column = 0;
     };
     const struct {
         const char* what;
@@ -98,6 +99,11 @@ TEST_F(CopyRows, RowsSelectedByMouseAndKeysGoToTheClipboardForWindowsAndX) {
          "",
          "ctrl+c",
          {0, 1, 2, 3}},
+        {"a click on the second row's divisors, Shift+click on the fourth row's factors",
+         {{1, "click 1", 2}, {3, "keydown shift click 1 keyup shift", 1}},
+         "",
+         "ctrl+c",
+         {1, 2, 3}},
         {"Shift+End from the fourth row", {{3, "click 1"}}, "", "shift+End ctrl+c", {3, 4}},
         {"Ctrl+A", {{2, "click 1"}}, "", "ctrl+a ctrl+c", {0, 1, 2, 3, 4}},
         {"typing 5 from the first row", {{0, "click 1"}}, "", "5 ctrl+c", {3}},
@@ -118,7 +124,7 @@ TEST_F(CopyRows, RowsSelectedByMouseAndKeysGoToTheClipboardForWindowsAndX) {
         SCOPED_TRACE(c.what);
         ASSERT_NO_FATAL_FAILURE(PutBefore());
         for (const Click& click : c.clicks) {
-            ASSERT_TRUE(tool.ClickRow(click.row, click.click));
+            ASSERT_TRUE(tool.ClickRow(click.row, click.click, click.column));
         }
         EXPECT_TRUE(WaitUntil([&] { return FirstMenuItemLook() == c.menu; }, 5000))
             << "the menu shows Kopieren \"" << FirstMenuItemLook() << "\", not \"" << c.menu
