@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that the shipped program is a 32-bit Windows GUI program for Intel 80386 of at most
-# 32 KiB, that Windows may load at a random base with non-executable data and give 4 GB of
+# 36 KiB, that Windows may load at a random base with non-executable data and give 4 GB of
 # address space, and that it imports system DLLs only.
 set -euo pipefail
 exe="$1"
@@ -11,7 +11,9 @@ grep -q 'file format pei-i386' <<<"$headers" || { echo "not PE32 for i386"; exit
 grep -q 'Subsystem.*0*2.*(Windows GUI)' <<<"$headers" || { echo "not a GUI program"; exit 1; }
 
 size=$(stat -c %s "$exe")
-max_size=32768
+# 32 KiB until the list kept its rows' selection itself and the fields were read as wide
+# text (35,328 bytes then); the bound still catches a library or a table that slips in.
+max_size=36864
 [ "$size" -le "$max_size" ] || { echo "$size bytes, more than $max_size"; exit 1; }
 
 # The flag words as objdump prints them, in hexadecimal.
