@@ -95,6 +95,12 @@ LRESULT CALLBACK ReportListProcedure(HWND list, UINT message, WPARAM wParam, LPA
 // A message straight to the list view, past the list's procedure: it tells the list view
 // no rows first.
 LRESULT SendToListView(const ReportListState* state, UINT message, WPARAM wParam, LPARAM lParam);
+// The first row in view and how many whole rows the list shows from there.
+struct RowsInView {
+    int32_t top;
+    int32_t page;
+};
+RowsInView RowsInViewOf(const ReportListState* state);
 // Sends a notification to the list's parent from the list, as the list view sends its own;
 // fills the header and returns the parent's answer.
 LRESULT NotifyListParent(const ReportListState* state, NMHDR* header, UINT code);

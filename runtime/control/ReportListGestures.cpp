@@ -91,8 +91,9 @@ int32_t RowAt(const ReportListState* state, LPARAM where, UINT* flags) {
 // Page Up and Page Down as the list view moves them in a report: to the top row in view, or
 // from there a page up; to the last whole row in view, or from there a page down.
 int32_t PageRow(const ReportListState* state, int32_t focused, bool down) {
-    int32_t top = static_cast<int32_t>(SendToListView(state, LVM_GETTOPINDEX, 0, 0));
-    int32_t page = static_cast<int32_t>(SendToListView(state, LVM_GETCOUNTPERPAGE, 0, 0));
+    RowsInView view = RowsInViewOf(state);
+    int32_t top = view.top;
+    int32_t page = view.page;
     if (!down) {
         int32_t row = focused == top ? top - page + 1 : top;
         return row > 0 ? row : 0;

@@ -110,3 +110,8 @@ LRESULT NotifyListParent(const ReportListState* state, NMHDR* header, UINT code)
     return SendMessageA(GetParent(state->list), WM_NOTIFY, header->idFrom,
                         reinterpret_cast<LPARAM>(header));
 }
+
+RowsInView RowsInViewOf(const ReportListState* state) {
+    return {static_cast<int32_t>(SendToListView(state, LVM_GETTOPINDEX, 0, 0)),
+            static_cast<int32_t>(SendToListView(state, LVM_GETCOUNTPERPAGE, 0, 0))};
+}

@@ -27,9 +27,8 @@ void AttachImageList(HWND list, WPARAM kind, HIMAGELIST images) {
 // Rows told now show where the list has room for them: below the last row it knows, in
 // view (the row below the last whole one shows in part).
 bool NewRowsComeIntoView(const ReportListState* state) {
-    int32_t top = static_cast<int32_t>(SendToListView(state, LVM_GETTOPINDEX, 0, 0));
-    int32_t page = static_cast<int32_t>(SendToListView(state, LVM_GETCOUNTPERPAGE, 0, 0));
-    return state->rowsTold <= top + page;
+    RowsInView view = RowsInViewOf(state);
+    return state->rowsTold <= view.top + view.page;
 }
 
 // Where the scroll box of the vertical scroll bar is and how long it is; 0 without one.

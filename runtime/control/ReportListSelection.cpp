@@ -38,8 +38,9 @@ void SetRowSelected(ReportListState* state, int32_t row, bool selected, Selectio
 // Marks the rows first..last that are in view for drawing; the row below the last whole
 // one shows in part.
 void RedrawRowsInView(const ReportListState* state, int32_t first, int32_t last) {
-    int32_t top = static_cast<int32_t>(SendToListView(state, LVM_GETTOPINDEX, 0, 0));
-    int32_t page = static_cast<int32_t>(SendToListView(state, LVM_GETCOUNTPERPAGE, 0, 0));
+    RowsInView view = RowsInViewOf(state);
+    int32_t top = view.top;
+    int32_t page = view.page;
     first = first > top ? first : top;
     last = last < top + page ? last : top + page;
     last = last < state->rows.count ? last : state->rows.count - 1;
