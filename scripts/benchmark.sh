@@ -11,8 +11,8 @@
 #                           late in a long run against early (about a minute)
 #   benchmark.sh capacity [LAST]
 #                           only the 32-bit run of the rows 1..LAST (10,000,000 unless
-#                           given), or as many as fit, twice: about half an hour each
-#                           natively for 10,000,000
+#                           given), or as many as fit, twice: about 15 minutes each
+#                           natively for 30,000,000
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
